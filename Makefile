@@ -1,0 +1,41 @@
+# One-line entry points; each prints what it does. See README.md.
+BUILD ?= build
+PREFIX ?= /usr/local
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test bench fuzz windows screenshot install clean
+
+all: build
+
+deps:
+	@scripts/install_deps.sh
+
+build: deps
+	@echo "== configure and build ($(BUILD))"
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/run_sample.sh $(BUILD)
+
+test: build
+	@echo "== tests"
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+bench: deps
+	@scripts/bench.sh
+
+fuzz: deps
+	@scripts/fuzz.sh
+
+windows: deps
+	@scripts/build_windows.sh
+
+screenshot: deps
+	@scripts/screenshot.sh
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf build build-* out

@@ -1,0 +1,106 @@
+#include "engine/frame_driver.h"
+
+#include <cstdint>
+
+#include "engine/colour_conversion.h"
+#include "engine/plane_memory.h"
+#include "engine/rgb_pipeline.h"
+#include "engine/ycc_pipeline.h"
+
+namespace lintra {
+namespace {
+
+bool hasPlanes(const FilterInstance& instance) {
+    return instance.planeA != nullptr && instance.planeB != nullptr &&
+           instance.planeC != nullptr;
+}
+
+bool fitsPlanes(const FilterInstance& instance, const FrameView& source) {
+    const auto pixels =
+        static_cast<std::uint64_t>(source.width) * static_cast<std::uint64_t>(source.height);
+    return pixels <= planeCapacity(instance.planeA) && pixels <= planeCapacity(instance.planeB) &&
+           pixels <= planeCapacity(instance.planeC);
+}
+
+// Every writer of settings stores coefficients in 0..255; anything else would let the
+// recombination divide by zero, so it is held to that range here.
+std::int32_t usableCoefficient(std::int32_t g) {
+    return g < 0 ? 0 : (g > kMaxCoefficient ? kMaxCoefficient : g);
+}
+
+// Frames too small for the comb pipelines pass through unchanged, byte 3 cleared.
+void copyClearingByte3(const FrameView& source, const FrameView& destination) {
+    const std::uint8_t* in = source.pixels;
+    std::uint8_t* out = destination.pixels;
+    for (std::int32_t y = 0; y < source.height; ++y) {
+        for (std::int32_t x = 0; x < source.width * 4; x += 4) {
+            out[x] = in[x];
+            out[x + 1] = in[x + 1];
+            out[x + 2] = in[x + 2];
+            out[x + 3] = 0;
+        }
+        in += rowStride(source);
+        out += rowStride(destination);
+    }
+}
+
+}  // namespace
+
+int startRun(FilterInstance& instance, const FrameView& source) {
+    endRun(instance);
+    if (source.width <= 0 || source.height <= 0) return 1;
+    const auto pixels =
+        static_cast<std::uint64_t>(source.width) * static_cast<std::uint64_t>(source.height);
+    if (pixels > maxPlaneTriplets()) return 1;
+    const auto triplets = static_cast<std::size_t>(pixels);
+    instance.planeA = allocatePlane(triplets);
+    if (instance.planeA == nullptr) return 1;
+    instance.planeB = allocatePlane(triplets);
+    if (instance.planeB == nullptr) return 1;
+    instance.planeC = allocatePlane(triplets);
+    if (instance.planeC == nullptr) return 1;
+    return 0;
+}
+
+int runFrame(FilterInstance& instance, const FrameView& source, const FrameView& destination) {
+    const FilterSettings& s = instance.settings;
+    if (!hasPlanes(instance) || source.width <= 0 || source.height <= 0) return 1;
+    if (!fitsPlanes(instance, source)) return 1;
+    if (destination.width < source.width || destination.height < source.height) return 1;
+
+    const std::int32_t w = source.width;
+    const std::int32_t h = source.height;
+    // The destination is written with the source's size and its own row gap.
+    const FrameView out{destination.pixels, w, h, destination.rowGap};
+    const std::int32_t n = s.interlaced != 0 ? 2 : 1;
+    if (h <= 2 * n || (w < 2 && s.testMode == 0)) {
+        copyClearingByte3(source, out);
+        return 0;
+    }
+
+    if (s.rgbProcessing != 0) {
+        filterRgb(source.pixels, out.pixels, instance.planeA, instance.planeB, w, h,
+                  source.rowGap, out.rowGap, s.yVerticalThreshold, s.yHorizontalThreshold,
+                  s.interlaced, s.testMode, usableCoefficient(s.yCoefficient));
+        return 0;
+    }
+    rgbToYcc(source, instance.planeA);
+    filterYcc(instance.planeA, instance.planeB, instance.planeC, w, h, s.yVerticalThreshold,
+              s.uvVerticalThreshold, s.yHorizontalThreshold, s.uvHorizontalThreshold,
+              s.interlaced, s.testMode, usableCoefficient(s.yCoefficient),
+              usableCoefficient(s.uvCoefficient));
+    yccToRgb(instance.planeB, out);
+    return 0;
+}
+
+int endRun(FilterInstance& instance) {
+    releasePlane(instance.planeA);
+    releasePlane(instance.planeB);
+    releasePlane(instance.planeC);
+    instance.planeA = nullptr;
+    instance.planeB = nullptr;
+    instance.planeC = nullptr;
+    return 0;
+}
+
+}  // namespace lintra

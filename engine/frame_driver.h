@@ -1,0 +1,20 @@
+#pragma once
+// The run lifecycle of an instance and the per-frame choice of pipeline.
+
+#include "engine/filter_instance.h"
+#include "engine/frame_view.h"
+
+namespace lintra {
+
+// Allocates the three planes for frames of the source's size. Returns 0 on success, 1 when the
+// size is unusable or an allocation fails (planes obtained so far stay referenced for endRun).
+int startRun(FilterInstance& instance, const FrameView& source);
+
+// Filters one frame. Returns 0; returns 1 without writing the destination when there are no
+// planes or the frame does not fit them.
+int runFrame(FilterInstance& instance, const FrameView& source, const FrameView& destination);
+
+// Releases the planes and nulls their references. Returns 0; harmless when repeated.
+int endRun(FilterInstance& instance);
+
+}  // namespace lintra

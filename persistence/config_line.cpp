@@ -1,9 +1,13 @@
 #include "persistence/config_line.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace lintra {
 namespace {
+
+// "Config(" + four signed 32-bit numbers + separators: at most 58 characters and a zero.
+constexpr std::size_t kConfigLineCapacity = 64;
 
 // Two 16-bit halves joined by addition in unsigned arithmetic, printed as the same word read
 // as signed: every record parseConfig can produce comes back unchanged.
@@ -32,8 +36,10 @@ std::int32_t byteAt(std::uint32_t word, int shift) {
 
 bool formatConfig(const FilterSettings& settings, char* buffer, std::size_t length) {
     if (buffer == nullptr || length == 0) return false;
+    // Formatted aside first, so a buffer too short for the whole line receives none of it.
+    char line[kConfigLineCapacity];
     const int written = std::snprintf(
-        buffer, length, "Config(%d, %d, %d, %d)",
+        line, sizeof line, "Config(%d, %d, %d, %d)",
         static_cast<int>(joinHalves(settings.yAverage, settings.uvAverage)),
         static_cast<int>(joinHalves(settings.yHorizontalThreshold, settings.uvHorizontalThreshold)),
         static_cast<int>(joinHalves(settings.yVerticalThreshold, settings.uvVerticalThreshold)),
@@ -42,6 +48,7 @@ bool formatConfig(const FilterSettings& settings, char* buffer, std::size_t leng
         buffer[0] = '\0';
         return false;
     }
+    std::memcpy(buffer, line, static_cast<std::size_t>(written) + 1);
     return true;
 }
 

@@ -40,10 +40,15 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool endsToken(char c) {
+    return c == '\0' || c == ',' || c == ')' || c == ';' || c == ' ' || c == '\t' || c == '\n' ||
+           c == '\r';
+}
+
 // The token at the cursor as the user wrote it, for messages.
 std::string tokenAt(const char* p) {
     std::string token;
-    while (*p != '\0' && *p != ',' && *p != ')' && *p != ' ' && *p != '\t' && token.size() < 24) {
+    while (!endsToken(*p) && token.size() < 24) {
         token += *p++;
     }
     return token.empty() ? std::string(*p == '\0' ? "end of text" : std::string(1, *p))
@@ -66,6 +71,10 @@ bool readWord(Cursor& cur, std::int32_t& word, std::string& error) {
         if (!tooLarge) magnitude = magnitude * 10 + (*cur.p - '0');
         if (magnitude > kHighestWord) tooLarge = true;
         ++cur.p;
+    }
+    if (!endsToken(*cur.p)) {
+        error = tokenAt(start) + " is not an integer";
+        return false;
     }
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (tooLarge || value < kLowestWord || value > kHighestWord) {

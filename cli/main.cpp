@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "cli/cli_options.h"
@@ -28,9 +29,7 @@ int runFilter(const lintra::CliOptions& options) {
     return options.raw ? lintra::runRawCommand(options) : lintra::runPngCommand(options);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runCommand(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return lintra::runVideoCommand(argc, argv);
     lintra::CliOptions options;
     std::string error;
@@ -53,4 +52,17 @@ int main(int argc, char** argv) {
             break;
     }
     return runFilter(options);
+}
+
+}  // namespace
+
+// Buffers are sized from the user's frame size and picture files; a refusal of the heap ends
+// the run with a message rather than an abort.
+int main(int argc, char** argv) {
+    try {
+        return runCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lintra: not enough memory\n");
+        return 1;
+    }
 }

@@ -1,7 +1,6 @@
 #include "cli/sample_picture.h"
 
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 #include "cli/sample_font.h"
@@ -24,10 +23,14 @@ constexpr std::int32_t kRampTop = 160;
 constexpr std::int32_t kRampHeight = 64;
 constexpr std::int32_t kSceneTop = 224;
 
+std::size_t byteIndex(const Picture& p, std::int32_t x, std::int32_t y) {
+    return (static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) +
+            static_cast<std::size_t>(x)) *
+           4;
+}
+
 void put(Picture& p, std::int32_t x, std::int32_t y, Rgb c) {
-    std::uint8_t* d = &p.bgrx[(static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) +
-                               static_cast<std::size_t>(x)) *
-                              4];
+    std::uint8_t* d = &p.bgrx[byteIndex(p, x, y)];
     auto byte = [](double v) {
         const double r = std::floor(v + 0.5);
         return static_cast<std::uint8_t>(r < 0.0 ? 0.0 : (r > 255.0 ? 255.0 : r));
@@ -39,10 +42,7 @@ void put(Picture& p, std::int32_t x, std::int32_t y, Rgb c) {
 }
 
 Rgb get(const Picture& p, std::int32_t x, std::int32_t y) {
-    const std::uint8_t* s =
-        &p.bgrx[(static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) +
-                 static_cast<std::size_t>(x)) *
-                4];
+    const std::uint8_t* s = &p.bgrx[byteIndex(p, x, y)];
     return Rgb{static_cast<double>(s[2]), static_cast<double>(s[1]), static_cast<double>(s[0])};
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+// Filters one PNG picture into another.
+
+#include "cli/cli_options.h"
+#include "cli/picture.h"
+
+namespace lintra {
+
+// Returns the exit status: 0 on success, 1 when a file cannot be read or written.
+int runPngCommand(const CliOptions& options);
+
+// Filters the picture in place with the settings (alpha untouched). Returns false when the
+// work planes cannot be allocated.
+bool filterPicture(const FilterSettings& settings, Picture& picture);
+
+}  // namespace lintra

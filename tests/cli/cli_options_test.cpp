@@ -1,0 +1,175 @@
+#include "cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace lintra {
+namespace {
+
+struct Parsed {
+    bool ok;
+    CliOptions options;
+    std::string error;
+};
+
+Parsed parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "lintra");
+    Parsed p;
+    p.ok = parseCommandLine(static_cast<int>(args.size()), args.data(), p.options, p.error);
+    return p;
+}
+
+TEST(CliOptions, DefaultsWithTwoFilesFilterPng) {
+    const Parsed p = parse({"in.png", "out.png"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.action, CliAction::filter);
+    EXPECT_FALSE(p.options.raw);
+    EXPECT_EQ(p.options.input, "in.png");
+    EXPECT_EQ(p.options.output, "out.png");
+    FilterSettings defaults{};
+    setDefaults(defaults);
+    EXPECT_EQ(p.options.settings.yAverage, defaults.yAverage);
+    EXPECT_EQ(p.options.settings.interlaced, 1);
+}
+
+TEST(CliOptions, OptionsApplyInCommandLineOrder) {
+    // --config replaces everything before it; later options change single settings.
+    Parsed p = parse({"--luma-threshold", "9", "--config", "Config(65537, 0, 0, 0)",
+                      "--chroma-threshold=7", "--rgb", "in", "out"});
+    ASSERT_TRUE(p.ok) << p.error;
+    const FilterSettings& s = p.options.settings;
+    EXPECT_EQ(s.yAverage, 1);
+    EXPECT_EQ(s.uvAverage, 1);
+    EXPECT_EQ(s.yVerticalThreshold, 0);
+    EXPECT_EQ(s.uvVerticalThreshold, 7);
+    EXPECT_EQ(s.uvHorizontalThreshold, 7);
+    EXPECT_EQ(s.interlaced, 0);
+    EXPECT_EQ(s.rgbProcessing, 1);
+
+    p = parse({"--progressive", "--test-mode", "--interlaced", "--yuv", "a", "b"});
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.options.settings.interlaced, 1);
+    EXPECT_EQ(p.options.settings.testMode, 1);
+    EXPECT_EQ(p.options.settings.rgbProcessing, 0);
+}
+
+struct LengthCase {
+    const char* value;
+    std::int32_t length;
+    std::int32_t coefficient;
+};
+
+class LengthClamping : public ::testing::TestWithParam<LengthCase> {};
+
+TEST_P(LengthClamping, FollowsTheDialogForLumaAndChroma) {
+    const LengthCase& c = GetParam();
+    Parsed p = parse({"--luma-length", c.value, "--chroma-length", c.value, "a", "b"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.settings.yAverage, c.length);
+    EXPECT_EQ(p.options.settings.yCoefficient, c.coefficient);
+    EXPECT_EQ(p.options.settings.uvAverage, c.length);
+    EXPECT_EQ(p.options.settings.uvCoefficient, c.coefficient);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, LengthClamping,
+                         ::testing::Values(LengthCase{"0", 1, 0}, LengthCase{"1", 1, 0},
+                                           LengthCase{"2", 2, 64}, LengthCase{"3", 3, 128},
+                                           LengthCase{"10", 10, 219}, LengthCase{"1023", 1023, 255},
+                                           LengthCase{"5000", 1023, 255},
+                                           // Beyond 32 bits: the largest value, not a wrap.
+                                           LengthCase{"4294967296", 1023, 255},
+                                           LengthCase{"99999999999999999999", 1023, 255}));
+
+TEST(CliOptions, ThresholdsSetBothOfTheirGroupAndClamp) {
+    Parsed p = parse({"--luma-threshold", "600", "--chroma-threshold", "0", "a", "b"});
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.options.settings.yVerticalThreshold, 511);
+    EXPECT_EQ(p.options.settings.yHorizontalThreshold, 511);
+    EXPECT_EQ(p.options.settings.uvVerticalThreshold, 0);
+    EXPECT_EQ(p.options.settings.uvHorizontalThreshold, 0);
+    p = parse({"--luma-threshold", "2147483648", "a", "b"});
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.options.settings.yVerticalThreshold, 511);
+}
+
+TEST(CliOptions, SizeSelectsRawFrames) {
+    Parsed p = parse({"--size", "720x576", "-", "-"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_TRUE(p.options.raw);
+    EXPECT_EQ(p.options.rawWidth, 720);
+    EXPECT_EQ(p.options.rawHeight, 576);
+    EXPECT_EQ(p.options.input, "-");
+    EXPECT_EQ(p.options.output, "-");
+}
+
+TEST(CliOptions, ActionsWithoutFiles) {
+    EXPECT_EQ(parse({"--print-config"}).options.action, CliAction::printConfig);
+    EXPECT_EQ(parse({"--bogus", "--help"}).ok, false);
+    EXPECT_EQ(parse({"x", "--help"}).options.action, CliAction::help);
+    Parsed p = parse({"--write-sample", "s.png"});
+    EXPECT_EQ(p.options.action, CliAction::writeSample);
+    EXPECT_FALSE(p.options.cleanSample);
+    EXPECT_EQ(p.options.output, "s.png");
+    p = parse({"--progressive", "--measure", "m.png"});
+    EXPECT_EQ(p.options.action, CliAction::measure);
+    EXPECT_EQ(p.options.settings.interlaced, 0);
+    p = parse({"--print-config", "a", "b"});
+    EXPECT_EQ(p.options.action, CliAction::filter);
+    EXPECT_TRUE(p.options.printConfig);
+}
+
+struct UsageError {
+    std::vector<const char*> args;
+    const char* messagePart;
+};
+
+class CliUsageErrors : public ::testing::TestWithParam<UsageError> {};
+
+TEST_P(CliUsageErrors, AreRefusedWithOneLine) {
+    const Parsed p = parse(GetParam().args);
+    EXPECT_FALSE(p.ok);
+    EXPECT_NE(p.error.find(GetParam().messagePart), std::string::npos) << p.error;
+    EXPECT_EQ(p.error.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliUsageErrors,
+    ::testing::Values(UsageError{{}, "missing INPUT and OUTPUT"},
+                      UsageError{{"in.png"}, "missing OUTPUT"},
+                      UsageError{{"a", "b", "c"}, "unexpected argument 'c'"},
+                      UsageError{{"--frobnicate", "a", "b"}, "unknown option '--frobnicate'"},
+                      UsageError{{"-x", "a", "b"}, "unknown option '-x'"},
+                      UsageError{{"a", "b", "--luma-length"}, "--luma-length needs a value"},
+                      UsageError{{"--luma-length", "-5", "a", "b"},
+                                 "non-negative integer, got '-5'"},
+                      UsageError{{"--chroma-threshold", "12abc", "a", "b"}, "got '12abc'"},
+                      UsageError{{"--luma-threshold=", "a", "b"}, "got ''"},
+                      UsageError{{"--rgb=1", "a", "b"}, "--rgb takes no value"},
+                      UsageError{{"--config", "Config(1, 2)", "a", "b"}, "--config: "},
+                      UsageError{{"--size", "720", "a", "b"}, "--size needs WIDTHxHEIGHT"},
+                      UsageError{{"--size", "0x576", "a", "b"}, "got '0x576'"},
+                      UsageError{{"--size", "70000x10", "a", "b"}, "--size"},
+                      UsageError{{"--size", "65535x65535", "a", "b"}, "--size"},
+                      UsageError{{"--write-sample", "s.png", "a", "b"}, "take no INPUT"}));
+
+TEST(FrameSize, AcceptsWxHOnly) {
+    std::int32_t w = 0, h = 0;
+    EXPECT_TRUE(parseFrameSize("1x1", w, h));
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(h, 1);
+    EXPECT_TRUE(parseFrameSize("16384x16384", w, h));
+    for (const char* bad : {"", "x", "10x", "x10", "10X10", "10x10x", " 10x10", "-1x10", "10x0"}) {
+        EXPECT_FALSE(parseFrameSize(bad, w, h)) << bad;
+    }
+}
+
+TEST(CliOptions, DoubleDashEndsOptions) {
+    const Parsed p = parse({"--", "-weird.png", "--out.png"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.input, "-weird.png");
+    EXPECT_EQ(p.options.output, "--out.png");
+}
+
+}  // namespace
+}  // namespace lintra

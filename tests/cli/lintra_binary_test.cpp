@@ -1,0 +1,229 @@
+// Runs the built `lintra` as a user would and checks exit codes, messages and files.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/config_text.h"
+#include "cli/png_io.h"
+#include "persistence/config_line.h"
+#include "tests/cli/cli_test_support.h"
+
+namespace lintra {
+namespace {
+
+using test::arg;
+using test::readBytes;
+using test::runLintra;
+using test::ScratchDir;
+using test::writeBytes;
+
+constexpr std::int32_t kW = 37;
+constexpr std::int32_t kH = 23;
+
+int lineCount(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+TEST(LintraBinary, PrintsTheDefaultConfigLine) {
+    ScratchDir dir;
+    const auto r = runLintra(dir, "--print-config");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Config(655363, 327700, 327700, 16777216)\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(LintraBinary, PrintsTheLineOfChangedSettings) {
+    ScratchDir dir;
+    auto r = runLintra(dir, "--config '4294967295, -1, 0, 0' --print-config");
+    EXPECT_EQ(r.out, "Config(-1, -1, 0, 0)\n");
+    r = runLintra(dir,
+                  "--luma-length 5000 --chroma-length 0 --luma-threshold 600 --rgb "
+                  "--progressive --test-mode --print-config");
+    EXPECT_EQ(r.out, "Config(67043329, 33488916, 33488916, 65792)\n");
+}
+
+TEST(LintraBinary, HelpDocumentsTheOptionsWithAnExample) {
+    ScratchDir dir;
+    const auto r = runLintra(dir, "--help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* part : {"--size", "--config", "--rgb", "--interlaced", "--progressive",
+                             "--test-mode", "--luma-length", "--chroma-length", "--luma-threshold",
+                             "--chroma-threshold", "--print-config", "ffmpeg", "Config("}) {
+        EXPECT_NE(r.out.find(part), std::string::npos) << part;
+    }
+}
+
+struct UsageCase {
+    const char* args;
+    const char* messagePart;
+};
+
+class LintraUsageErrors : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(LintraUsageErrors, ExitTwoWithOneLine) {
+    ScratchDir dir;
+    const auto r = runLintra(dir, GetParam().args);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(lineCount(r.err), 1) << r.err;
+    EXPECT_EQ(r.err.rfind("lintra: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(GetParam().messagePart), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LintraUsageErrors,
+    ::testing::Values(UsageCase{"", "missing INPUT"}, UsageCase{"--nope a b", "--nope"},
+                      UsageCase{"--config 'Config(1, 2, 3, 99999999999)' a b", "out of range"},
+                      UsageCase{"--luma-threshold lots a b", "'lots'"},
+                      UsageCase{"--size 10 a b", "--size"},
+                      UsageCase{"video in.avi out.avi", "video processing is not available"}));
+
+TEST(LintraBinary, InputErrorsExitOneAndNameTheFile) {
+    ScratchDir dir;
+    auto r = runLintra(dir, arg(dir.file("absent.png")) + arg(dir.file("out.png")));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("absent.png: cannot open"), std::string::npos) << r.err;
+    writeBytes(dir.file("junk.png"), std::vector<std::uint8_t>(100, 7));
+    r = runLintra(dir, arg(dir.file("junk.png")) + arg(dir.file("out.png")));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("junk.png: not a PNG file"), std::string::npos) << r.err;
+    r = runLintra(dir, "--size 4x4" + arg(dir.file("absent.raw")) + arg(dir.file("o.raw")));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("absent.raw: cannot open"), std::string::npos) << r.err;
+    // Nothing was created under the output names, and no temporary file was left.
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"junk.png"});
+}
+
+TEST(LintraBinary, OutputErrorsExitOneAndNameTheFile) {
+    ScratchDir dir;
+    writeBytes(dir.file("in.raw"), test::patternedFrames(kW, kH, 1, 5u));
+    const auto r =
+        runLintra(dir, "--size 37x23" + arg(dir.file("in.raw")) + arg(dir.file("no/such/dir.raw")));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("no/such/dir.raw"), std::string::npos) << r.err;
+}
+
+struct RawCase {
+    const char* options;
+    const char* configLine;  // the same settings as a saved line
+};
+
+class LintraRawStream : public ::testing::TestWithParam<RawCase> {};
+
+TEST_P(LintraRawStream, EveryFrameEqualsTheReferenceFilter) {
+    ScratchDir dir;
+    const auto frames = test::patternedFrames(kW, kH, 5, 11u);
+    writeBytes(dir.file("in.raw"), frames);
+    FilterSettings settings{};
+    std::string error;
+    ASSERT_TRUE(parseConfigText(GetParam().configLine, settings, error)) << error;
+    const auto r = runLintra(dir, std::string("--size 37x23 ") + GetParam().options +
+                                      arg(dir.file("in.raw")) + arg(dir.file("out.raw")));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto out = readBytes(dir.file("out.raw"));
+    ASSERT_EQ(out.size(), frames.size());
+    EXPECT_EQ(out, test::referenceOutput(settings, frames, kW, kH));
+    EXPECT_NE(out, frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LintraRawStream,
+    ::testing::Values(RawCase{"", "Config(655363, 327700, 327700, 16777216)"},
+                      RawCase{"--progressive", "Config(655363, 327700, 327700, 0)"},
+                      RawCase{"--rgb --luma-threshold 9",
+                              "Config(655363, 589844, 589844, 16777472)"},
+                      RawCase{"--test-mode --rgb", "Config(655363, 327700, 327700, 16843008)"},
+                      RawCase{"--test-mode", "Config(655363, 327700, 327700, 16842752)"},
+                      RawCase{"--config 'Config(1, 4294967295, 65535, 4278190080)'",
+                              "Config(1, -1, 65535, -16777216)"}));
+
+TEST(LintraBinary, RawStreamRunsThroughPipes) {
+    ScratchDir dir;
+    const auto frames = test::patternedFrames(kW, kH, 3, 21u);
+    writeBytes(dir.file("in.raw"), frames);
+    const std::string command = "cat" + arg(dir.file("in.raw")) + " | " + arg(LINTRA_BINARY) +
+                                " --size 37x23 - - | cat >" + arg(dir.file("out.raw"));
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    FilterSettings defaults{};
+    setDefaults(defaults);
+    EXPECT_EQ(readBytes(dir.file("out.raw")), test::referenceOutput(defaults, frames, kW, kH));
+}
+
+TEST(LintraBinary, TruncatedStreamWritesOnlyWholeFrames) {
+    ScratchDir dir;
+    const std::size_t frameBytes = kW * kH * 4;
+    auto frames = test::patternedFrames(kW, kH, 4, 31u);
+    frames.resize(3 * frameBytes + 100);  // the fourth frame is cut short
+    writeBytes(dir.file("cut.raw"), frames);
+    const auto r = runLintra(dir, "--size 37x23" + arg(dir.file("cut.raw")) + " -");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cut.raw: stream ended inside frame 4 (3 whole frames processed)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(lineCount(r.err), 1);
+    FilterSettings defaults{};
+    setDefaults(defaults);
+    frames.resize(3 * frameBytes);
+    const auto expected = test::referenceOutput(defaults, frames, kW, kH);
+    EXPECT_EQ(std::vector<std::uint8_t>(r.out.begin(), r.out.end()), expected);
+}
+
+TEST(LintraBinary, EmptyRawStreamIsZeroFrames) {
+    ScratchDir dir;
+    const auto r = runLintra(dir, "--size 8x8 - -");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(LintraBinary, RawInputAndOutputMustDiffer) {
+    ScratchDir dir;
+    const auto frames = test::patternedFrames(kW, kH, 1, 41u);
+    writeBytes(dir.file("same.raw"), frames);
+    const auto r =
+        runLintra(dir, "--size 37x23" + arg(dir.file("same.raw")) + arg(dir.file("same.raw")));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(readBytes(dir.file("same.raw")), frames);
+}
+
+TEST(LintraBinary, PngAlphaPassesThroughAndRgbMatchesTheReference) {
+    ScratchDir dir;
+    const auto frames = test::patternedFrames(kW, kH, 1, 51u);
+    Picture in;
+    resizePicture(in, kW, kH);
+    in.bgrx = frames;
+    in.alpha.resize(static_cast<std::size_t>(kW * kH));
+    for (std::size_t i = 0; i < in.alpha.size(); ++i) in.alpha[i] = frames[i * 4 + 3];
+    std::string error;
+    for (bool withAlpha : {true, false}) {
+        if (!withAlpha) in.alpha.clear();
+        ASSERT_TRUE(writePng(dir.file("in.png"), in, error)) << error;
+        const auto r = runLintra(dir, arg(dir.file("in.png")) + arg(dir.file("out.png")));
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        Picture out;
+        ASSERT_TRUE(readPng(dir.file("out.png"), out, error)) << error;
+        EXPECT_EQ(out.alpha, in.alpha);
+        FilterSettings defaults{};
+        setDefaults(defaults);
+        Picture bytes0 = in;
+        for (std::size_t i = 3; i < bytes0.bgrx.size(); i += 4) bytes0.bgrx[i] = 0;
+        EXPECT_EQ(out.bgrx, test::referenceOutput(defaults, bytes0.bgrx, kW, kH));
+    }
+}
+
+TEST(LintraBinary, MakeRunStepsWork) {
+    ScratchDir dir;
+    const std::string sample = dir.file("sample.png");
+    ASSERT_EQ(runLintra(dir, "--write-sample" + arg(sample)).exitCode, 0);
+    ASSERT_EQ(runLintra(dir, arg(sample) + arg(dir.file("f.png"))).exitCode, 0);
+    const auto before = runLintra(dir, "--measure" + arg(sample));
+    const auto after = runLintra(dir, "--measure" + arg(dir.file("f.png")));
+    ASSERT_EQ(before.exitCode, 0);
+    EXPECT_GT(std::stod(before.out), 10.0 * std::stod(after.out));
+}
+
+}  // namespace
+}  // namespace lintra

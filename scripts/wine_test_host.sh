@@ -15,6 +15,10 @@ trap stop_server EXIT
 
 case "$mode" in
     init)
+        if [ -f "$WINEPREFIX/.lintra-ready" ]; then
+            echo "wine prefix ready: $WINEPREFIX"
+            exit 0
+        fi
         mkdir -p "$WINEPREFIX"
         timeout 300 xvfb-run -a wineboot -i >/dev/null 2>&1 || true
         # Wine draws the windows' frames and captions itself: there is no window manager.
@@ -23,6 +27,7 @@ case "$mode" in
         done
         wineserver -w
         test -f "$WINEPREFIX/system.reg" || { echo "wine prefix not created"; exit 1; }
+        touch "$WINEPREFIX/.lintra-ready"
         echo "wine prefix ready: $WINEPREFIX"
         ;;
     run)

@@ -386,6 +386,18 @@ void testFrames(const FilterDescription& d) {
     compareFrame(d, "test mode", yuvTestMode, false, 4, false);
 }
 
+// The dialog template is found through the module record; without one there is no dialog.
+void testConfigureWithoutModule(const FilterDescription& d) {
+    FilterDescription orphan = d;
+    orphan.module = nullptr;
+    Session session(orphan);
+    session.initialise();
+    const FilterSettings before = session.instance().settings;
+    checkEqual(orphan.configure(&session.activation, nullptr, nullptr), -1,
+               "configure without a module record fails");
+    check(sameSettings(session.instance().settings, before), "and changes nothing");
+}
+
 void testConfigureWithoutDialog(const FilterDescription& d) {
     Session session(d);
     session.initialise();
@@ -422,6 +434,7 @@ int main(int argc, char** argv) {
             testSettingsLine(d);
             testConfigHandler(d);
             testFrames(d);
+            testConfigureWithoutModule(d);
             if (dialog || screenshot != nullptr)
                 runDialogTests(d, module.library, screenshot);
             else

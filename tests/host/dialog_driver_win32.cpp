@@ -29,7 +29,7 @@ constexpr int kToggles[4] = {1000, 1001, 1007, 1008};  // testmode, interlaced, 
 
 // ---- layout ---------------------------------------------------------------------------------
 
-struct ControlSpec {
+struct ExpectedControl {
     const char* className;
     int id;
     const char* text;  // null: not checked (the edits show numbers)
@@ -39,7 +39,7 @@ struct ControlSpec {
 };
 
 // The template's controls in template order, which is the order of the child windows.
-constexpr ControlSpec kLayout[] = {
+constexpr ExpectedControl kLayout[] = {
     {"Edit", 1004, nullptr, 83, 51, 19, 12, -1, true},
     {"Edit", 1003, nullptr, 83, 66, 19, 12, -1, true},
     {"Edit", 1012, nullptr, 198, 51, 19, 12, -1, true},
@@ -72,32 +72,33 @@ RECT dialogUnits(HWND dialog, int x, int y, int width, int height) {
     return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
 }
 
-void checkControl(HWND dialog, HWND control, const ControlSpec& spec) {
+void checkControl(HWND dialog, HWND control, const ExpectedControl& layout) {
     char name[64];
-    std::snprintf(name, sizeof name, "%d \"%s\"", spec.id, spec.text ? spec.text : "");
+    std::snprintf(name, sizeof name, "%d \"%s\"", layout.id, layout.text ? layout.text : "");
     char className[32] = "";
     GetClassNameA(control, className, sizeof className);
-    say(name, "class", lstrcmpiA(className, spec.className) == 0);
+    say(name, "class", lstrcmpiA(className, layout.className) == 0);
     const int id = GetDlgCtrlID(control);
-    say(name, "ID", spec.id == -1 ? (id == -1 || id == 0xFFFF) : id == spec.id);
-    if (spec.text != nullptr) {
+    say(name, "ID", layout.id == -1 ? (id == -1 || id == 0xFFFF) : id == layout.id);
+    if (layout.text != nullptr) {
         char text[64] = "";
         GetWindowTextA(control, text, sizeof text);
-        say(name, "text", std::strcmp(text, spec.text) == 0);
+        say(name, "text", std::strcmp(text, layout.text) == 0);
     }
     RECT placed;
     GetWindowRect(control, &placed);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed), 2);
-    const RECT want = dialogUnits(dialog, spec.x, spec.y, spec.width, spec.height);
+    const RECT want = dialogUnits(dialog, layout.x, layout.y, layout.width, layout.height);
     if (!EqualRect(&placed, &want))
         std::printf("  placed %ld,%ld-%ld,%ld want %ld,%ld-%ld,%ld\n", placed.left, placed.top,
                     placed.right, placed.bottom, want.left, want.top, want.right, want.bottom);
     say(name, "position and size", EqualRect(&placed, &want) != 0);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
     const LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
-    say(name, "visibility", ((style & WS_VISIBLE) != 0) == spec.visible);
-    if (spec.buttonKind >= 0) say(name, "button kind", (style & BS_TYPEMASK) == spec.buttonKind);
-    if (lstrcmpiA(spec.className, "Edit") == 0) {
+    say(name, "visibility", ((style & WS_VISIBLE) != 0) == layout.visible);
+    if (layout.buttonKind >= 0)
+        say(name, "button kind", (style & BS_TYPEMASK) == layout.buttonKind);
+    if (lstrcmpiA(layout.className, "Edit") == 0) {
         say(name, "numbers only", (style & ES_NUMBER) != 0);
         say(name, "tab stop", (style & WS_TABSTOP) != 0);
         say(name, "no automatic horizontal scrolling", (style & ES_AUTOHSCROLL) == 0);

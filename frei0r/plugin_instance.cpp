@@ -62,8 +62,8 @@ void setLineParam(PluginInstance& instance, const char* text) noexcept {
         std::string error;
         instance.lineGiven = !isBlankLine(text) && settingsFromLine(text, instance.fromLine, error);
         if (!isBlankLine(text) && !instance.lineGiven) {
-            std::fprintf(stderr, "lintra: %s in \"%s\"; the single parameters apply\n",
-                         error.c_str(), instance.line.c_str());
+            std::fprintf(stderr, "lintra: ignoring the settings line \"%s\" (%s)\n",
+                         instance.line.c_str(), error.c_str());
         }
     } catch (...) {
         instance.lineGiven = false;

@@ -1,0 +1,27 @@
+#pragma once
+// The frames of a video, filtered in parallel: one reader, `threads` filter instances, one
+// writer that puts frames out in their original order. Each instance sizes its planes once.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "engine/filter_settings.h"
+
+namespace lintra::video {
+
+struct FrameStream {
+    int inFd;   // packed 32-bit frames (byte order B, G, R, unused), width * height * 4 bytes each
+    int outFd;  // the filtered frames, same layout
+    std::int32_t width;
+    std::int32_t height;
+};
+
+// Filters every frame until the input ends. `framesWritten` is called by the writer after
+// each frame with the count so far. Returns true when the input ended on a frame boundary and
+// every frame was written; false with a message otherwise. `frames` holds the count written.
+bool filterFrameStream(const FrameStream& stream, const FilterSettings& settings, int threads,
+                       const std::function<void(std::int64_t)>& framesWritten, std::int64_t& frames,
+                       std::string& error);
+
+}  // namespace lintra::video

@@ -1,0 +1,23 @@
+#pragma once
+// lintra video: decode with ffmpeg, filter every frame, encode with ffmpeg, copying the other
+// streams of the input.
+
+#include <string>
+
+#include "engine/filter_settings.h"
+
+namespace lintra::video {
+
+struct VideoOptions {
+    std::string input;
+    std::string output;
+    std::string codec;  // "" chooses by the output's extension
+    int threads = 1;
+    FilterSettings settings{};
+};
+
+// Runs the whole job; messages go to stderr. Returns 0 on success, 1 on any failure, in
+// which case no output file is left behind.
+int runVideo(const VideoOptions& options);
+
+}  // namespace lintra::video

@@ -22,8 +22,12 @@ double framesPerSecond(const ProgressFigures& f) {
 // short is not shown.
 std::string countText(const ProgressFigures& f) {
     std::string text = std::to_string(f.done);
-    if (f.total > 0 && f.done <= f.total) text += "/" + std::to_string(f.total);
-    return text + " frames";
+    if (f.total > 0 && f.done <= f.total) {
+        text += '/';
+        text += std::to_string(f.total);
+    }
+    text += " frames";
+    return text;
 }
 
 std::string rateText(const ProgressFigures& f) {
@@ -78,12 +82,19 @@ std::string progressBar(const ProgressFigures& f, int columns) {
     const double fraction =
         std::min(1.0, static_cast<double>(f.done) / static_cast<double>(f.total));
     const int filled = static_cast<int>(fraction * width);
-    return "[" + std::string(static_cast<std::size_t>(filled), '#') +
-           std::string(static_cast<std::size_t>(width - filled), '-') + "]" + text;
+    std::string bar(1, '[');
+    bar.append(static_cast<std::size_t>(filled), '#');
+    bar.append(static_cast<std::size_t>(width - filled), '-');
+    bar += ']';
+    bar += text;
+    return bar;
 }
 
 std::string progressLine(const ProgressFigures& f) {
-    std::string text = "lintra: " + countText(f) + ", " + rateText(f);
+    std::string text = "lintra: ";
+    text += countText(f);
+    text += ", ";
+    text += rateText(f);
     const std::string left = leftText(f);
     if (!left.empty()) text += ", " + left;
     return text;

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# cmake --install into a fresh prefix puts the command, the frei0r plug-in and the README where
+# they belong, and the installed plug-in is what ffmpeg loads from there.
+set -euo pipefail
+build_dir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build_dir" --prefix "$work/prefix" > "$work/install.log"
+
+for f in bin/lintra lib/frei0r-1/lintra.so share/doc/lintra/README.md; do
+    if [ ! -s "$work/prefix/$f" ]; then
+        echo "install_test: $f is missing from the installed tree" >&2
+        cat "$work/install.log" >&2
+        exit 1
+    fi
+done
+[ -x "$work/prefix/bin/lintra" ] || { echo "install_test: bin/lintra is not executable" >&2; exit 1; }
+
+# The plug-in must load from its installed place and export nothing but the frei0r entry points.
+exports=$(nm -D --defined-only "$work/prefix/lib/frei0r-1/lintra.so" | awk '{print $3}' | sort | tr '\n' ' ')
+want="f0r_construct f0r_deinit f0r_destruct f0r_get_param_info f0r_get_param_value f0r_get_plugin_info f0r_init f0r_set_param_value f0r_update f0r_update2 "
+if [ "$exports" != "$want" ]; then
+    echo "install_test: unexpected exports: $exports" >&2
+    exit 1
+fi
+if command -v ffmpeg > /dev/null; then
+    FREI0R_PATH="$work/prefix/lib/frei0r-1" ffmpeg -nostdin -v error \
+        -f lavfi -i testsrc2=s=64x48:d=0.04 -vf frei0r=lintra -f null -
+fi
+echo "install_test: ok"

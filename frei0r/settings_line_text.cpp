@@ -1,13 +1,9 @@
 #include "frei0r/settings_line_text.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "persistence/config_line.h"
+#include "cli/config_text.h"
 
 namespace lintra::frei0r {
 namespace {
@@ -49,18 +45,6 @@ std::vector<std::string_view> tokens(std::string_view s) {
     return out;
 }
 
-// A decimal 32-bit word, written signed or unsigned (the line prints it signed).
-bool wordFromToken(std::string_view token, std::int32_t& out) {
-    const std::string text(token);
-    char* end = nullptr;
-    errno = 0;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || end == text.c_str() || *end != '\0') return false;
-    if (v < INT32_MIN || v > static_cast<long long>(UINT32_MAX)) return false;
-    out = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-    return true;
-}
-
 }  // namespace
 
 bool isBlankLine(const char* text) {
@@ -89,18 +73,7 @@ bool canonicalLine(const char* text, std::string& line, std::string& error) {
 
 bool settingsFromLine(const char* text, FilterSettings& out, std::string& error) {
     std::string line;
-    if (!canonicalLine(text, line, error)) return false;
-    const auto parts =
-        tokens(std::string_view(line).substr(kPrefix.size() + 1, line.size() - kPrefix.size() - 2));
-    std::int32_t w[4];
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (!wordFromToken(parts[i], w[i])) {
-            error = "settings line: '" + std::string(parts[i]) + "' is not a 32-bit integer";
-            return false;
-        }
-    }
-    parseConfig(out, w[0], w[1], w[2], w[3]);
-    return true;
+    return canonicalLine(text, line, error) && parseConfigText(line.c_str(), out, error);
 }
 
 }  // namespace lintra::frei0r

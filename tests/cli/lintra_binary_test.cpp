@@ -79,7 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"--config 'Config(1, 2, 3, 99999999999)' a b", "out of range"},
                       UsageCase{"--luma-threshold lots a b", "'lots'"},
                       UsageCase{"--size 10 a b", "--size"},
-                      UsageCase{"video in.avi out.avi", "video processing is not available"}));
+                      UsageCase{"video in.avi", "missing OUTPUT"},
+                      UsageCase{"video --threads 0 in.avi out.mkv", "--threads"},
+                      UsageCase{"video --nope in.avi out.mkv", "lintra video --help"}));
 
 TEST(LintraBinary, InputErrorsExitOneAndNameTheFile) {
     ScratchDir dir;

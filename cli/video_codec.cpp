@@ -34,6 +34,13 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+std::string subtitleCodec(const std::string& output) {
+    const std::string ext = lowerExtension(output);
+    if (ext == "mp4" || ext == "m4v" || ext == "mov") return "mov_text";
+    if (ext == "webm") return "webvtt";
+    return "copy";
+}
+
 EncoderChoice chooseEncoder(const std::string& output, const std::string& codec) {
     if (!codec.empty()) return encoderFor(codec);
     const std::string ext = lowerExtension(output);

@@ -17,6 +17,10 @@ struct EncoderChoice {
 // gets the same quality options when it is one of those, else ffmpeg's defaults for it.
 EncoderChoice chooseEncoder(const std::string& output, const std::string& codec);
 
+// How subtitles reach the output: copied, except where the container holds only one text
+// format (MP4 and QuickTime: mov_text, WebM: WebVTT), into which text subtitles are converted.
+std::string subtitleCodec(const std::string& output);
+
 // The output's extension in lower case, without the dot ("" when there is none).
 std::string lowerExtension(const std::string& path);
 

@@ -34,6 +34,7 @@ struct Shared {
     std::int64_t framesWritten = 0;
     bool inputDone = false;
     bool failed = false;
+    bool inputFailed = false;
     std::string error;
 
     Slot& slotOf(std::int64_t frame) {
@@ -140,6 +141,7 @@ void reader(Shared& s, int fd) {
                 s.error = got < 0
                               ? std::string("cannot read decoded frames: ") + std::strerror(errno)
                               : "the decoded frames ended inside a frame";
+                s.inputFailed = true;
             }
             s.failed = true;
         } else if (got == 0) {
@@ -155,13 +157,13 @@ void reader(Shared& s, int fd) {
 
 }  // namespace
 
-bool filterFrameStream(const FrameStream& stream, const FilterSettings& settings, int threads,
-                       const std::function<void(std::int64_t)>& framesWritten, std::int64_t& frames,
-                       std::string& error) {
-    frames = 0;
+StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
+                                int threads,
+                                const std::function<void(std::int64_t)>& framesWritten) {
+    StreamOutcome outcome;
     if (stream.width <= 0 || stream.height <= 0 || threads < 1) {
-        error = "no frames to filter";
-        return false;
+        outcome.error = "no frames to filter";
+        return outcome;
     }
     const std::size_t frameBytes =
         static_cast<std::size_t>(stream.width) * static_cast<std::size_t>(stream.height) * 4;
@@ -189,9 +191,11 @@ bool filterFrameStream(const FrameStream& stream, const FilterSettings& settings
         s.changed.notify_all();
     }
     for (std::thread& t : pool) t.join();
-    frames = s.framesWritten;
-    error = s.error;
-    return !s.failed;
+    outcome.ok = !s.failed;
+    outcome.frames = s.framesWritten;
+    outcome.inputFailed = s.inputFailed;
+    outcome.error = s.error;
+    return outcome;
 }
 
 }  // namespace lintra::video

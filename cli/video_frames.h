@@ -17,11 +17,17 @@ struct FrameStream {
     std::int32_t height;
 };
 
+struct StreamOutcome {
+    bool ok = false;           // the input ended on a frame boundary and every frame was written
+    std::int64_t frames = 0;   // frames written
+    bool inputFailed = false;  // the failure lies with the input (read error, cut-off frame)
+    std::string error;
+};
+
 // Filters every frame until the input ends. `framesWritten` is called by the writer after
-// each frame with the count so far. Returns true when the input ended on a frame boundary and
-// every frame was written; false with a message otherwise. `frames` holds the count written.
-bool filterFrameStream(const FrameStream& stream, const FilterSettings& settings, int threads,
-                       const std::function<void(std::int64_t)>& framesWritten, std::int64_t& frames,
-                       std::string& error);
+// each frame with the count so far.
+StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
+                                int threads,
+                                const std::function<void(std::int64_t)>& framesWritten);
 
 }  // namespace lintra::video

@@ -78,6 +78,19 @@ std::int64_t expectedFrames(const std::map<std::string, std::string>& f, double 
     return 0;
 }
 
+// How much later than the file's start the video starts; 0 when either time is unknown.
+double videoStartOffset(const std::map<std::string, std::string>& f) {
+    const auto stream = f.find("streams.stream.0.start_time");
+    const auto file = f.find("format.start_time");
+    if (stream == f.end() || file == f.end()) return 0;
+    char* end = nullptr;
+    const double s = std::strtod(stream->second.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(s)) return 0;
+    const double t = std::strtod(file->second.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(t)) return 0;
+    return s > t ? s - t : 0;
+}
+
 }  // namespace
 
 bool parseProbe(const std::string& text, VideoInfo& info, std::string& error) {
@@ -109,6 +122,7 @@ bool parseProbe(const std::string& text, VideoInfo& info, std::string& error) {
         return false;
     }
     info.totalFrames = expectedFrames(f, rate);
+    info.startOffset = videoStartOffset(f);
     return true;
 }
 
@@ -122,7 +136,8 @@ bool probeVideo(const std::string& ffprobe, const std::string& input, VideoInfo&
         "-select_streams",
         "V:0",
         "-show_entries",
-        "stream=width,height,avg_frame_rate,r_frame_rate,nb_frames,duration:format=duration",
+        "stream=width,height,avg_frame_rate,r_frame_rate,nb_frames,duration,start_time:format="
+        "duration,start_time",
         "-of",
         "flat",
         "-i",

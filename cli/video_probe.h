@@ -12,6 +12,7 @@ struct VideoInfo {
     std::int32_t height = 0;
     std::string rate;              // "num/den", as ffmpeg's -r takes it
     std::int64_t totalFrames = 0;  // 0 when unknown
+    double startOffset = 0;        // seconds the video starts after the file's other streams
 };
 
 // Reads the output of `ffprobe -of flat` for the first video stream. False with a message

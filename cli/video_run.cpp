@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
 #include "cli/video_codec.h"
@@ -22,6 +23,7 @@ namespace lintra::video {
 namespace {
 
 constexpr std::size_t kErrorLines = 6;
+constexpr double kLeastStartOffset = 0.0005;
 
 struct Tools {
     std::string ffmpeg;
@@ -57,51 +59,36 @@ bool readableFile(const std::string& path, std::string& error) {
     return !isDir;
 }
 
+void append(std::vector<std::string>& args, std::initializer_list<std::string> more) {
+    args.insert(args.end(), more.begin(), more.end());
+}
+
 std::vector<std::string> decoderArgs(const Tools& t, const VideoOptions& o) {
-    return {t.ffmpeg, "-nostdin",  "-v",          "error", "-noautorotate", "-i",
-            o.input,  "-map",      "0:V:0",       "-f",    "rawvideo",      "-pix_fmt",
-            "bgr0",   "-fps_mode", "passthrough", "-"};
+    std::vector<std::string> args = {t.ffmpeg, "-nostdin", "-v", "error"};
+    append(args, {"-noautorotate", "-i", o.input, "-map", "0:V:0"});
+    // Every decoded frame exactly once: the raw stream has no timestamps to keep.
+    append(args, {"-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr0", "-"});
+    return args;
 }
 
 // The filtered frames come in as input 0; audio, subtitles, attachments, metadata and chapters
 // are copied from the original, input 1.
 std::vector<std::string> encoderArgs(const Tools& t, const VideoOptions& o, const VideoInfo& info,
                                      const EncoderChoice& encoder, const std::string& target) {
-    std::vector<std::string> args = {t.ffmpeg,
-                                     "-nostdin",
-                                     "-v",
-                                     "error",
-                                     "-y",
-                                     "-f",
-                                     "rawvideo",
-                                     "-pix_fmt",
-                                     "bgr0",
-                                     "-s",
-                                     std::to_string(info.width) + "x" + std::to_string(info.height),
-                                     "-r",
-                                     info.rate,
-                                     "-i",
-                                     "-",
-                                     "-i",
-                                     o.input,
-                                     "-map",
-                                     "0:v",
-                                     "-map",
-                                     "1:a?",
-                                     "-map",
-                                     "1:s?",
-                                     "-map",
-                                     "1:t?",
-                                     "-map_metadata",
-                                     "1",
-                                     "-map_chapters",
-                                     "1",
-                                     "-c:a",
-                                     "copy",
-                                     "-c:s",
-                                     "copy",
-                                     "-c:t",
-                                     "copy"};
+    const std::string size = std::to_string(info.width) + "x" + std::to_string(info.height);
+    std::vector<std::string> args = {t.ffmpeg, "-nostdin", "-v", "error", "-y"};
+    append(args, {"-f", "rawvideo", "-pix_fmt", "bgr0", "-s", size, "-r", info.rate, "-i", "-"});
+    append(args, {"-i", o.input});
+    append(args, {"-map", "0:v", "-map", "1:a?", "-map", "1:s?", "-map", "1:t?"});
+    append(args, {"-map_metadata", "1", "-map_chapters", "1"});
+    append(args, {"-c:a", "copy", "-c:s", subtitleCodec(o.output), "-c:t", "copy"});
+    // The raw frames carry no timestamps: a video that starts after the audio is put back
+    // where it was (to the nearest frame), or the two would be that much apart.
+    if (info.startOffset > kLeastStartOffset) {
+        char shift[64];
+        std::snprintf(shift, sizeof shift, "settb=AVTB,setpts=PTS+%.6f/TB", info.startOffset);
+        append(args, {"-vf", shift});
+    }
     args.insert(args.end(), encoder.args.begin(), encoder.args.end());
     args.push_back(target);
     return args;
@@ -131,17 +118,19 @@ std::string transcode(Job& job, std::int64_t& frames) {
     ProgressDisplay progress = startProgress(job.info.totalFrames);
     const FrameStream stream{job.decoder.stdoutFd, job.encoderProcess.stdinFd, job.info.width,
                              job.info.height};
-    std::string streamError;
-    const bool streamed = filterFrameStream(
-        stream, job.options.settings, job.options.threads,
-        [&progress](std::int64_t n) { showProgress(progress, n); }, frames, streamError);
+    const StreamOutcome outcome =
+        filterFrameStream(stream, job.options.settings, job.options.threads,
+                          [&progress](std::int64_t n) { showProgress(progress, n); });
+    frames = outcome.frames;
     endProgress(progress, frames);
 
-    // Closing the encoder's input lets it finish the file; a decoder we no longer read from
-    // is stopped.
+    // Closing the encoder's input lets it finish the file. A decoder that still has frames to
+    // give is stopped; one that ended is asked how it ended.
     closeFd(job.encoderProcess.stdinFd);
+    closeFd(job.decoder.stdoutFd);
+    const bool decoderEnded = outcome.ok || outcome.inputFailed;
     const std::string decoderText = childErrorText(job.decoder, kErrorLines);
-    const int decoderStatus = streamed ? waitChild(job.decoder) : (stopChild(job.decoder), 0);
+    const int decoderStatus = decoderEnded ? waitChild(job.decoder) : (stopChild(job.decoder), 0);
     const std::string encoderText = childErrorText(job.encoderProcess, kErrorLines);
     const int encoderStatus = waitChild(job.encoderProcess);
 
@@ -153,7 +142,7 @@ std::string transcode(Job& job, std::int64_t& frames) {
         return "ffmpeg failed while decoding " + job.options.input +
                (decoderText.empty() ? "" : ":\n" + decoderText);
     }
-    if (!streamed) return streamError;
+    if (!outcome.ok) return outcome.error;
     if (frames == 0) return job.options.input + ": no frame could be decoded";
     return "";
 }

@@ -44,6 +44,14 @@ INSTANTIATE_TEST_SUITE_P(Outputs, CodecTest,
                                            CodecCase{"a.avi", "libx264", "libx264", "yuv420p"},
                                            CodecCase{"a.mkv", "prores_ks", "prores_ks", ""}));
 
+TEST(Subtitles, CopiedUnlessTheContainerNeedsItsOwnFormat) {
+    EXPECT_EQ(lintra::video::subtitleCodec("a.mkv"), "copy");
+    EXPECT_EQ(lintra::video::subtitleCodec("a.MP4"), "mov_text");
+    EXPECT_EQ(lintra::video::subtitleCodec("a.mov"), "mov_text");
+    EXPECT_EQ(lintra::video::subtitleCodec("a.webm"), "webvtt");
+    EXPECT_EQ(lintra::video::subtitleCodec("a.avi"), "copy");
+}
+
 TEST(Extension, IsLowerCaseAndOnlyTheFileNames) {
     EXPECT_EQ(lintra::video::lowerExtension("x/Clip.MkV"), "mkv");
     EXPECT_EQ(lintra::video::lowerExtension("x.y/clip"), "");

@@ -78,13 +78,10 @@ TEST_P(FrameStreamTest, WritesEveryFrameFilteredAndInOrder) {
         const int in = fileWith(input);
         const int out = fileWith({});
         std::vector<std::int64_t> counts;
-        std::int64_t written = 0;
-        std::string error;
-        ASSERT_TRUE(filterFrameStream(
-            FrameStream{in, out, kWidth, kHeight}, settings, threads,
-            [&](std::int64_t n) { counts.push_back(n); }, written, error))
-            << error;
-        EXPECT_EQ(written, 13);
+        const auto r = filterFrameStream(FrameStream{in, out, kWidth, kHeight}, settings, threads,
+                                         [&](std::int64_t n) { counts.push_back(n); });
+        ASSERT_TRUE(r.ok) << r.error;
+        EXPECT_EQ(r.frames, 13);
         EXPECT_EQ(counts, (std::vector<std::int64_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
         const auto want = reference(settings, input);
         ASSERT_NE(want, input);
@@ -101,12 +98,11 @@ TEST(FrameStreamFailure, InputEndingInsideAFrame) {
     input.resize(input.size() - 5);
     const int in = fileWith(input);
     const int out = fileWith({});
-    std::int64_t written = -1;
-    std::string error;
-    EXPECT_FALSE(filterFrameStream(FrameStream{in, out, kWidth, kHeight}, defaults(), 2, {},
-                                   written, error));
-    EXPECT_EQ(error, "the decoded frames ended inside a frame");
-    EXPECT_LE(written, 2);
+    const auto r = filterFrameStream(FrameStream{in, out, kWidth, kHeight}, defaults(), 2, {});
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.inputFailed);
+    EXPECT_EQ(r.error, "the decoded frames ended inside a frame");
+    EXPECT_LE(r.frames, 2);
     close(in);
     close(out);
 }
@@ -117,12 +113,11 @@ TEST(FrameStreamFailure, EncoderGoneAway) {
     ASSERT_EQ(pipe(fds), 0);
     close(fds[0]);
     const int in = fileWith(frames(4));
-    std::int64_t written = -1;
-    std::string error;
-    EXPECT_FALSE(filterFrameStream(FrameStream{in, fds[1], kWidth, kHeight}, defaults(), 3, {},
-                                   written, error));
-    EXPECT_NE(error.find("the encoder stopped taking frames"), std::string::npos) << error;
-    EXPECT_EQ(written, 0);
+    const auto r = filterFrameStream(FrameStream{in, fds[1], kWidth, kHeight}, defaults(), 3, {});
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.inputFailed);
+    EXPECT_NE(r.error.find("the encoder stopped taking frames"), std::string::npos) << r.error;
+    EXPECT_EQ(r.frames, 0);
     close(in);
     close(fds[1]);
 }
@@ -130,11 +125,9 @@ TEST(FrameStreamFailure, EncoderGoneAway) {
 TEST(FrameStreamFailure, NoInputIsNoFrames) {
     const int in = fileWith({});
     const int out = fileWith({});
-    std::int64_t written = -1;
-    std::string error;
-    EXPECT_TRUE(filterFrameStream(FrameStream{in, out, kWidth, kHeight}, defaults(), 4, {}, written,
-                                  error));
-    EXPECT_EQ(written, 0);
+    const auto r = filterFrameStream(FrameStream{in, out, kWidth, kHeight}, defaults(), 4, {});
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.frames, 0);
     close(in);
     close(out);
 }

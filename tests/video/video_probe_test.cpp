@@ -12,6 +12,7 @@ struct ProbeCase {
     std::int32_t width, height;
     const char* rate;
     std::int64_t frames;
+    double startOffset;
 };
 
 class ProbeTest : public ::testing::TestWithParam<ProbeCase> {};
@@ -25,6 +26,7 @@ TEST_P(ProbeTest, ReadsSizeRateAndExpectedFrames) {
     EXPECT_EQ(info.height, c.height);
     EXPECT_EQ(info.rate, c.rate);
     EXPECT_EQ(info.totalFrames, c.frames);
+    EXPECT_DOUBLE_EQ(info.startOffset, c.startOffset);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,20 +38,22 @@ INSTANTIATE_TEST_SUITE_P(
                   "streams.stream.0.avg_frame_rate=\"25/1\"\n"
                   "streams.stream.0.duration=\"10.0\"\nstreams.stream.0.nb_frames=\"249\"\n"
                   "format.duration=\"10.1\"\n",
-                  720, 576, "25/1", 249},
+                  720, 576, "25/1", 249, 0},
         // Matroska: no count, no stream duration; the container's duration times the rate.
         ProbeCase{"streams.stream.0.width=64\nstreams.stream.0.height=48\n"
                   "streams.stream.0.r_frame_rate=\"30000/1001\"\n"
                   "streams.stream.0.avg_frame_rate=\"30000/1001\"\n"
                   "streams.stream.0.duration=\"N/A\"\nstreams.stream.0.nb_frames=\"N/A\"\n"
-                  "format.duration=\"2.002000\"\n",
-                  64, 48, "30000/1001", 60},
+                  "format.duration=\"2.002000\"\n"
+                  "streams.stream.0.start_time=\"1.900000\"\nformat.start_time=\"1.400000\"\n",
+                  64, 48, "30000/1001", 60, 0.5},
         // An unknown average rate falls back to the base rate; nothing tells the length.
         ProbeCase{"streams.stream.0.width=8\nstreams.stream.0.height=6\n"
                   "streams.stream.0.r_frame_rate=\"25/1\"\n"
                   "streams.stream.0.avg_frame_rate=\"0/0\"\n"
-                  "streams.stream.0.nb_frames=\"0\"\nformat.duration=\"N/A\"\n",
-                  8, 6, "25/1", 0}));
+                  "streams.stream.0.nb_frames=\"0\"\nformat.duration=\"N/A\"\n"
+                  "streams.stream.0.start_time=\"0.000000\"\nformat.start_time=\"0.100000\"\n",
+                  8, 6, "25/1", 0, 0}));
 
 TEST(ProbeRefusal, NamesWhatIsMissing) {
     VideoInfo info;

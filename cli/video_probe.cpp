@@ -141,7 +141,7 @@ bool probeVideo(const std::string& ffprobe, const std::string& input, VideoInfo&
         "-of",
         "flat",
         "-i",
-        input};
+        localFile(input)};
     ChildProcess child;
     if (!spawnChild(argv, false, true, child, error)) return false;
     std::string text;
@@ -155,7 +155,7 @@ bool probeVideo(const std::string& ffprobe, const std::string& input, VideoInfo&
     std::string message = childErrorText(child, 1);
     if (waitChild(child) != 0) {
         // ffprobe names the file first; the caller does that already.
-        const std::string prefix = input + ": ";
+        const std::string prefix = localFile(input) + ": ";
         if (message.rfind(prefix, 0) == 0) message = message.substr(prefix.size());
         error = message.empty() ? "not a video ffprobe can read" : message;
         return false;

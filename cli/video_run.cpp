@@ -65,7 +65,7 @@ void append(std::vector<std::string>& args, std::initializer_list<std::string> m
 
 std::vector<std::string> decoderArgs(const Tools& t, const VideoOptions& o) {
     std::vector<std::string> args = {t.ffmpeg, "-nostdin", "-v", "error"};
-    append(args, {"-noautorotate", "-i", o.input, "-map", "0:V:0"});
+    append(args, {"-noautorotate", "-i", localFile(o.input), "-map", "0:V:0"});
     // Every decoded frame exactly once: the raw stream has no timestamps to keep.
     append(args, {"-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "bgr0", "-"});
     return args;
@@ -78,7 +78,7 @@ std::vector<std::string> encoderArgs(const Tools& t, const VideoOptions& o, cons
     const std::string size = std::to_string(info.width) + "x" + std::to_string(info.height);
     std::vector<std::string> args = {t.ffmpeg, "-nostdin", "-v", "error", "-y"};
     append(args, {"-f", "rawvideo", "-pix_fmt", "bgr0", "-s", size, "-r", info.rate, "-i", "-"});
-    append(args, {"-i", o.input});
+    append(args, {"-i", localFile(o.input)});
     append(args, {"-map", "0:v", "-map", "1:a?", "-map", "1:s?", "-map", "1:t?"});
     append(args, {"-map_metadata", "1", "-map_chapters", "1"});
     append(args, {"-c:a", "copy", "-c:s", subtitleCodec(o.output), "-c:t", "copy"});
@@ -90,7 +90,7 @@ std::vector<std::string> encoderArgs(const Tools& t, const VideoOptions& o, cons
         append(args, {"-vf", shift});
     }
     args.insert(args.end(), encoder.args.begin(), encoder.args.end());
-    args.push_back(target);
+    args.push_back(localFile(target));
     return args;
 }
 

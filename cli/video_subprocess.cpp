@@ -71,6 +71,10 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+std::string localFile(const std::string& path) {
+    return "file:" + path;
+}
+
 std::string findInPath(const std::string& name) {
     if (name.find('/') != std::string::npos) return isExecutableFile(name) ? name : "";
     const char* path = std::getenv("PATH");

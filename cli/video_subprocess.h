@@ -36,6 +36,10 @@ void stopChild(ChildProcess& child);
 // The last `maxLines` lines the child wrote to stderr (before waitChild releases them).
 std::string childErrorText(const ChildProcess& child, std::size_t maxLines);
 
+// A path as ffmpeg must be given it to take it for a file: "file:" in front, so names with
+// a colon ("a:b.mkv") or a leading dash are not read as protocols or options.
+std::string localFile(const std::string& path);
+
 // Closes fd when open and sets it to -1.
 void closeFd(int& fd);
 

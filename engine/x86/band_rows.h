@@ -1,0 +1,143 @@
+#pragma once
+// Row-wise stages of the band kernels (comb detection, recombination, test-mode output),
+// written once over a level's operations O. Rows are padded to whole vectors.
+
+#include <cstdint>
+
+#include "engine/x86/band_colour.h"
+
+namespace lintra::x86 {
+namespace {
+
+inline constexpr std::int32_t kMaxYcc = 4095;
+inline constexpr std::int32_t kMaxChannel = 255;
+inline constexpr std::int32_t kTestModeOffset = 2048;
+inline constexpr std::int32_t kTestModeGrey = 0x808080;
+
+// Each neighbour is halved on its own before the sum, as in the portable pipeline.
+template <class O>
+inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V bottom) {
+    return O::sub16(O::add16(O::template srai16<1>(top), O::template srai16<1>(bottom)), mid);
+}
+
+// YUV rows hold luma in [0, pw) and (Cr, Cb) pairs in [pw, 3pw). The luma limit fits a
+// 16-bit lane and the chroma limit a 32-bit lane (see simd_dispatch.cpp).
+template <class O>
+inline void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
+                         const std::int16_t* bottom, std::int16_t* out, std::int32_t pw,
+                         typename O::V lumaLimit, typename O::V chromaLimit) {
+    using V = typename O::V;
+    for (std::int32_t i = 0; i < pw; i += O::kLanes) {
+        const V c = combOf<O>(O::load(top + i), O::load(mid + i), O::load(bottom + i));
+        O::store(out + i, O::zeroIf16(O::gt16(O::abs16(c), lumaLimit), c));
+    }
+    for (std::int32_t i = pw; i < 3 * pw; i += O::kLanes) {
+        const V c = combOf<O>(O::load(top + i), O::load(mid + i), O::load(bottom + i));
+        O::store(out + i, O::zeroIf32(O::gt32(O::madd(c, c), chromaLimit), c));
+    }
+}
+
+// The corrections of one row added to its converted source, clamped, converted back.
+template <class O>
+inline void finishYccRow(const std::int16_t* source, const std::int16_t* correction,
+                         std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxYcc);
+    auto sum = [&](std::int32_t i) {
+        return O::min16(O::max16(O::add16(O::load(source + i), O::load(correction + i)), lo), hi);
+    };
+    for (std::int32_t x = 0; x < w; x += kL) {
+        storeYccPixels<O>(sum(x), sum(pw + 2 * x), sum(pw + 2 * x + kL), destination, x, w);
+    }
+}
+
+// Test mode: the comb signal offset to mid-scale, converted as it is.
+template <class O>
+inline void testYccRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
+                       std::int32_t pw) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const V offset = O::set16(kTestModeOffset);
+    auto shown = [&](std::int32_t i) { return O::add16(O::load(comb + i), offset); };
+    for (std::int32_t x = 0; x < w; x += kL) {
+        storeYccPixels<O>(shown(x), shown(pw + 2 * x), shown(pw + 2 * x + kL), destination, x, w);
+    }
+}
+
+// RGB rows hold (R, G) pairs in [0, 2pw) and (B, 0) pairs in [2pw, 4pw).
+template <class O>
+inline typename O::V redGreenOf(typename O::V p) {
+    return O::orV(O::andV(O::template srli32<16>(p), O::set32(0xFF)),
+                  O::andV(O::template slli32<8>(p), O::set32(0xFF0000)));
+}
+template <class O>
+inline typename O::V blueOf(typename O::V p) {
+    return O::andV(p, O::set32(0xFF));
+}
+
+// 16 * (average of the neighbours - line) = 8 * (t + b - 2m), exact in 16-bit lanes.
+template <class O>
+inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O::V bottom) {
+    return O::template slli16<3>(O::sub16(O::add16(top, bottom), O::add16(mid, mid)));
+}
+
+template <class O>
+inline void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
+                         const std::uint8_t* bottom, std::int16_t* out, std::int32_t w,
+                         std::int32_t pw, typename O::V limit) {
+    using V = typename O::V;
+    constexpr std::int32_t kPixels = O::kLanes / 2;
+    for (std::int32_t x = 0; x < pw; x += kPixels) {
+        const V t = loadPixels<O>(top, x, w);
+        const V m = loadPixels<O>(mid, x, w);
+        const V b = loadPixels<O>(bottom, x, w);
+        const V rg = rgbCombOf<O>(redGreenOf<O>(t), redGreenOf<O>(m), redGreenOf<O>(b));
+        const V bz = rgbCombOf<O>(blueOf<O>(t), blueOf<O>(m), blueOf<O>(b));
+        const auto dropped = O::gt32(O::add32(O::madd(rg, rg), O::madd(bz, bz)), limit);
+        O::store(out + 2 * x, O::zeroIf32(dropped, rg));
+        O::store(out + 2 * pw + 2 * x, O::zeroIf32(dropped, bz));
+    }
+}
+
+template <class O>
+inline void finishRgbRow(const std::uint8_t* source, const std::int16_t* correction,
+                         std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+    using V = typename O::V;
+    constexpr std::int32_t kPixels = O::kLanes / 2;
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxChannel);
+    for (std::int32_t x = 0; x < w; x += kPixels) {
+        const V p = loadPixels<O>(source, x, w);
+        const V rg =
+            O::min16(O::max16(O::add16(redGreenOf<O>(p), O::load(correction + 2 * x)), lo), hi);
+        const V b = O::min16(
+            O::max16(O::add16(blueOf<O>(p), O::load(correction + 2 * pw + 2 * x)), lo), hi);
+        const V out = O::orV(b, O::orV(O::template slli32<8>(O::template srli32<16>(rg)),
+                                       O::template slli32<16>(rg)));
+        storePixels<O>(destination, x, w, out);
+    }
+}
+
+// 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
+// and borrows cross bytes exactly as in the portable pipeline.
+template <class O>
+inline void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
+                       std::int32_t pw) {
+    using V = typename O::V;
+    constexpr std::int32_t kPixels = O::kLanes / 2;
+    for (std::int32_t x = 0; x < w; x += kPixels) {
+        const V rg = O::load(comb + 2 * x);
+        const V bz = O::load(comb + 2 * pw + 2 * x);
+        const V r = O::template srai32<20>(O::template slli32<16>(rg));
+        const V g = O::template srai32<20>(rg);
+        const V b = O::template srai32<20>(O::template slli32<16>(bz));
+        const V sum = O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
+                               O::add32(O::template slli32<8>(g), b));
+        storePixels<O>(destination, x, w, sum);
+    }
+}
+
+}  // namespace
+}  // namespace lintra::x86

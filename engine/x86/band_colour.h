@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/x86/band_layout.h"
+
 namespace lintra::x86 {
 namespace {
 
@@ -99,8 +101,8 @@ inline void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w, typen
 
 // A row of pixels to its luma row and (Cr, Cb) pair row, both padded to whole vectors.
 template <class O>
-inline void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
-                         std::int32_t w) {
+LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
+                               std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
@@ -121,8 +123,8 @@ inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c
 }
 
 template <class O>
-inline void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
-                         std::uint8_t* destination, std::int32_t w) {
+LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
+                               std::uint8_t* destination, std::int32_t w) {
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
         storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/x86/band_layout.h"
+
 namespace lintra::x86 {
 namespace {
 
@@ -98,8 +100,8 @@ struct YccPasses {
 
 // Forward over columns 0 .. count - 1, cols -> pass.
 template <class O>
-inline void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                       std::int32_t count, const YccPasses<O>& k) {
+LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                             std::int32_t count, const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     V sY = O::load(cols), sC0 = O::load(cols + kL), sC1 = O::load(cols + 2 * kL);
@@ -122,8 +124,8 @@ inline void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdif
 // Backward from column w - 1, combined at once with the forward result into the correction
 // ((forward + backward + 1) * 128) / (g + 256), left in pass.
 template <class O>
-inline void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                        std::int32_t w, const YccPasses<O>& k) {
+LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                              std::int32_t w, const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
@@ -157,8 +159,8 @@ struct RgbPasses {
 };
 
 template <class O>
-inline void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                       std::int32_t count, const RgbPasses<O>& k) {
+LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                             std::int32_t count, const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     V s[4];
@@ -180,8 +182,8 @@ inline void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdif
 
 // Backward, combined with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
 template <class O>
-inline void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                        std::int32_t w, const RgbPasses<O>& k) {
+LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                              std::int32_t w, const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(16);  // 128 / 8

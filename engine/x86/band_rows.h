@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/x86/band_colour.h"
+#include "engine/x86/band_layout.h"
 
 namespace lintra::x86 {
 namespace {
@@ -23,9 +24,9 @@ inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V 
 // YUV rows hold luma in [0, pw) and (Cr, Cb) pairs in [pw, 3pw). The luma limit fits a
 // 16-bit lane and the chroma limit a 32-bit lane (see simd_dispatch.cpp).
 template <class O>
-inline void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
-                         const std::int16_t* bottom, std::int16_t* out, std::int32_t pw,
-                         typename O::V lumaLimit, typename O::V chromaLimit) {
+LINTRA_STAGE void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
+                               const std::int16_t* bottom, std::int16_t* out, std::int32_t pw,
+                               typename O::V lumaLimit, typename O::V chromaLimit) {
     using V = typename O::V;
     for (std::int32_t i = 0; i < pw; i += O::kLanes) {
         const V c = combOf<O>(O::load(top + i), O::load(mid + i), O::load(bottom + i));
@@ -39,8 +40,8 @@ inline void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
 
 // The corrections of one row added to its converted source, clamped, converted back.
 template <class O>
-inline void finishYccRow(const std::int16_t* source, const std::int16_t* correction,
-                         std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+LINTRA_STAGE void finishYccRow(const std::int16_t* source, const std::int16_t* correction,
+                               std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
@@ -55,8 +56,8 @@ inline void finishYccRow(const std::int16_t* source, const std::int16_t* correct
 
 // Test mode: the comb signal offset to mid-scale, converted as it is.
 template <class O>
-inline void testYccRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
-                       std::int32_t pw) {
+LINTRA_STAGE void testYccRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
+                             std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V offset = O::set16(kTestModeOffset);
@@ -84,9 +85,9 @@ inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O:
 }
 
 template <class O>
-inline void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
-                         const std::uint8_t* bottom, std::int16_t* out, std::int32_t w,
-                         std::int32_t pw, typename O::V limit) {
+LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
+                               const std::uint8_t* bottom, std::int16_t* out, std::int32_t w,
+                               std::int32_t pw, typename O::V limit) {
     using V = typename O::V;
     constexpr std::int32_t kPixels = O::kLanes / 2;
     for (std::int32_t x = 0; x < pw; x += kPixels) {
@@ -102,8 +103,8 @@ inline void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
 }
 
 template <class O>
-inline void finishRgbRow(const std::uint8_t* source, const std::int16_t* correction,
-                         std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* correction,
+                               std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kPixels = O::kLanes / 2;
     const V lo = O::zero();
@@ -123,8 +124,8 @@ inline void finishRgbRow(const std::uint8_t* source, const std::int16_t* correct
 // 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
 // and borrows cross bytes exactly as in the portable pipeline.
 template <class O>
-inline void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
-                       std::int32_t pw) {
+LINTRA_STAGE void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
+                             std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kPixels = O::kLanes / 2;
     for (std::int32_t x = 0; x < w; x += kPixels) {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/x86/band_layout.h"
+
 namespace lintra::x86 {
 namespace {
 
@@ -48,8 +50,8 @@ inline void transpose4x4(typename O::V r[4]) {
 // 16-bit samples: kLanes rows of pw at rows + r * pitch  <->  one vector per column at
 // cols + x * colPitch.
 template <class O, bool kToColumns>
-inline void transpose16(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* cols,
-                        std::ptrdiff_t colPitch, std::int32_t pw) {
+LINTRA_STAGE void transpose16(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* cols,
+                              std::ptrdiff_t colPitch, std::int32_t pw) {
     typename O::V r[8];
     for (std::int32_t x = 0; x < pw; x += 8) {
         if constexpr (kToColumns) {
@@ -69,8 +71,8 @@ inline void transpose16(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* 
 // 32-bit pairs: kLanes rows of pw pairs  <->  two vectors per column, the first holding rows
 // 0 .. kLanes/2 - 1 and the second the rest.
 template <class O, bool kToColumns>
-inline void transpose32(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* cols,
-                        std::ptrdiff_t colPitch, std::int32_t pw) {
+LINTRA_STAGE void transpose32(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* cols,
+                              std::ptrdiff_t colPitch, std::int32_t pw) {
     constexpr std::int32_t kHalf = O::kLanes / 2;
     typename O::V r[4];
     for (std::int32_t x = 0; x < pw; x += 4) {

@@ -83,7 +83,8 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         transpose16<O, false>(lay.rows, lay.rowPitch, lay.pass, lay.colPitch, pw);
         transpose32<O, false>(lay.rows + pw, lay.rowPitch, lay.pass + kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
-            finishYccRow<O>(ringRow(y0 + r), bandRow(r), destinationRow(y0 + r), w, pw);
+            finishYccRow<O>(f.source + (y0 + r) * f.sourceStride, ringRow(y0 + r), bandRow(r),
+                            destinationRow(y0 + r), w, pw);
         }
     }
 }

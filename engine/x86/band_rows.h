@@ -38,19 +38,33 @@ LINTRA_STAGE void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
     }
 }
 
-// The corrections of one row added to its converted source, clamped, converted back.
+// The corrections of one row added to its converted source, clamped, converted back. Where
+// every correction of a vector is zero the pixels are the source's: the conversion round
+// trip returns every 24-bit colour unchanged, so only byte 3 needs clearing.
 template <class O>
-LINTRA_STAGE void finishYccRow(const std::int16_t* source, const std::int16_t* correction,
-                               std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* source,
+                               const std::int16_t* correction, std::uint8_t* destination,
+                               std::int32_t w, std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
-    auto sum = [&](std::int32_t i) {
-        return O::min16(O::max16(O::add16(O::load(source + i), O::load(correction + i)), lo), hi);
+    const V colour = O::set32(0x00FFFFFF);
+    auto sum = [&](std::int32_t i, V q) {
+        return O::min16(O::max16(O::add16(O::load(source + i), q), lo), hi);
     };
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O>(sum(x), sum(pw + 2 * x), sum(pw + 2 * x + kL), destination, x, w);
+        const V qY = O::load(correction + x);
+        const V q0 = O::load(correction + pw + 2 * x);
+        const V q1 = O::load(correction + pw + 2 * x + kL);
+        if (O::allZero(O::orV(qY, O::orV(q0, q1)))) {
+            storePixels<O>(destination, x, w, O::andV(loadPixels<O>(pixels, x, w), colour));
+            storePixels<O>(destination, x + kL / 2, w,
+                           O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
+            continue;
+        }
+        storeYccPixels<O>(sum(x, qY), sum(pw + 2 * x, q0), sum(pw + 2 * x + kL, q1), destination, x,
+                          w);
     }
 }
 

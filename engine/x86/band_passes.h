@@ -37,7 +37,7 @@ inline typename O::V stepScalar(typename O::V c, typename O::V s, const Smoothin
     return O::select16(O::gt16(O::abs16(d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
 }
 
-// (Cr, Cb) or (R, G) pairs: the squared distance of a pair is one multiply-add, and the
+// (Cr, Cb) or (B, R) pairs: the squared distance of a pair is one multiply-add, and the
 // 32-bit comparison masks both of its 16-bit lanes.
 template <class O>
 inline typename O::V stepPair(typename O::V c, typename O::V s, const Smoothing<O>& k) {
@@ -45,7 +45,7 @@ inline typename O::V stepPair(typename O::V c, typename O::V s, const Smoothing<
     return O::select32(O::gt32(O::madd(d, d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
 }
 
-// RGB: two pair vectors (R, G) and (B, 0) judged together.
+// RGB: two pair vectors (B, R) and (G, 0) judged together.
 template <class O>
 inline void stepTriple(typename O::V crg, typename O::V cb, typename O::V& srg, typename O::V& sb,
                        const Smoothing<O>& k) {
@@ -151,7 +151,7 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
     }
 }
 
-// RGB columns: [(R, G) rows 0..L/2-1 | (R, G) rest | (B, 0) rows 0..L/2-1 | (B, 0) rest].
+// RGB columns: [(B, R) rows 0..L/2-1 | (B, R) rest | (G, 0) rows 0..L/2-1 | (G, 0) rest].
 template <class O>
 struct RgbPasses {
     Smoothing<O> smoothing;

@@ -81,15 +81,16 @@ LINTRA_STAGE void testYccRow(const std::int16_t* comb, std::uint8_t* destination
     }
 }
 
-// RGB rows hold (R, G) pairs in [0, 2pw) and (B, 0) pairs in [2pw, 4pw).
+// RGB rows hold (B, R) pairs in [0, 2pw) and (G, 0) pairs in [2pw, 4pw): the pixel's own
+// byte positions, so taking pixels apart and putting them together costs a mask and a shift.
+// The channels are treated alike everywhere, so their grouping changes no value.
 template <class O>
-inline typename O::V redGreenOf(typename O::V p) {
-    return O::orV(O::andV(O::template srli32<16>(p), O::set32(0xFF)),
-                  O::andV(O::template slli32<8>(p), O::set32(0xFF0000)));
+inline typename O::V blueRedOf(typename O::V p) {
+    return O::andV(p, O::set32(0x00FF00FF));
 }
 template <class O>
-inline typename O::V blueOf(typename O::V p) {
-    return O::andV(p, O::set32(0xFF));
+inline typename O::V greenOf(typename O::V p) {
+    return O::andV(O::template srli32<8>(p), O::set32(0xFF));
 }
 
 // 16 * (average of the neighbours - line) = 8 * (t + b - 2m), exact in 16-bit lanes.
@@ -108,11 +109,11 @@ LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
         const V t = loadPixels<O>(top, x, w);
         const V m = loadPixels<O>(mid, x, w);
         const V b = loadPixels<O>(bottom, x, w);
-        const V rg = rgbCombOf<O>(redGreenOf<O>(t), redGreenOf<O>(m), redGreenOf<O>(b));
-        const V bz = rgbCombOf<O>(blueOf<O>(t), blueOf<O>(m), blueOf<O>(b));
-        const auto dropped = O::gt32(O::add32(O::madd(rg, rg), O::madd(bz, bz)), limit);
-        O::store(out + 2 * x, O::zeroIf32(dropped, rg));
-        O::store(out + 2 * pw + 2 * x, O::zeroIf32(dropped, bz));
+        const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
+        const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
+        const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
+        O::store(out + 2 * x, O::zeroIf32(dropped, br));
+        O::store(out + 2 * pw + 2 * x, O::zeroIf32(dropped, g));
     }
 }
 
@@ -123,31 +124,32 @@ LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* c
     constexpr std::int32_t kPixels = O::kLanes / 2;
     const V lo = O::zero();
     const V hi = O::set16(kMaxChannel);
+    auto channels = [&](V sourcePart, std::int32_t i) {
+        return O::min16(O::max16(O::add16(sourcePart, O::load(correction + i)), lo), hi);
+    };
     for (std::int32_t x = 0; x < w; x += kPixels) {
         const V p = loadPixels<O>(source, x, w);
-        const V rg =
-            O::min16(O::max16(O::add16(redGreenOf<O>(p), O::load(correction + 2 * x)), lo), hi);
-        const V b = O::min16(
-            O::max16(O::add16(blueOf<O>(p), O::load(correction + 2 * pw + 2 * x)), lo), hi);
-        const V out = O::orV(b, O::orV(O::template slli32<8>(O::template srli32<16>(rg)),
-                                       O::template slli32<16>(rg)));
-        storePixels<O>(destination, x, w, out);
+        const V br = channels(blueRedOf<O>(p), 2 * x);
+        const V g = channels(greenOf<O>(p), 2 * pw + 2 * x);
+        storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
     }
 }
 
 // 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
-// and borrows cross bytes exactly as in the portable pipeline.
+// and borrows cross bytes exactly as in the portable pipeline. R >> 4 is taken from the
+// upper half of the (B, R) lane: the lower half adds less than 2^16 to R * 2^16, which
+// never reaches the next multiple of 2^20.
 template <class O>
 LINTRA_STAGE void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
                              std::int32_t pw) {
     using V = typename O::V;
     constexpr std::int32_t kPixels = O::kLanes / 2;
     for (std::int32_t x = 0; x < w; x += kPixels) {
-        const V rg = O::load(comb + 2 * x);
-        const V bz = O::load(comb + 2 * pw + 2 * x);
-        const V r = O::template srai32<20>(O::template slli32<16>(rg));
-        const V g = O::template srai32<20>(rg);
-        const V b = O::template srai32<20>(O::template slli32<16>(bz));
+        const V br = O::load(comb + 2 * x);
+        const V gz = O::load(comb + 2 * pw + 2 * x);
+        const V r = O::template srai32<20>(br);
+        const V g = O::template srai32<20>(O::template slli32<16>(gz));
+        const V b = O::template srai32<20>(O::template slli32<16>(br));
         const V sum = O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
                                O::add32(O::template slli32<8>(g), b));
         storePixels<O>(destination, x, w, sum);

@@ -30,6 +30,8 @@ struct BandLayout {
 };
 
 inline constexpr std::int32_t kMaxLineDistance = 2;
+// Widest row the band kernels take; keeps every index within 32 bits.
+inline constexpr std::int32_t kMaxBandWidth = 1 << 24;
 
 inline std::ptrdiff_t roundUp(std::ptrdiff_t v, std::ptrdiff_t to) {
     return (v + to - 1) / to * to;

@@ -90,6 +90,16 @@ TEST(ColourKernels, ShortRowsToYccStayInside) {
     }
 }
 
+// Rows too wide for 32-bit indices get no scratch, so such runs take the portable pipelines.
+TEST(ColourKernels, ScratchOnlyForUsableWidths) {
+    for (const x86::SimdKernels* k : vectorLevels()) {
+        EXPECT_GT(k->scratchBytes(1), 0u);
+        EXPECT_GT(k->scratchBytes(1920), k->scratchBytes(720));
+        EXPECT_EQ(k->scratchBytes(0), 0u);
+        EXPECT_EQ(k->scratchBytes(INT32_MAX), 0u);
+    }
+}
+
 // Components from -2048 to 6143 (every plane the pipelines hand over), extremes included.
 std::int16_t component(std::mt19937& rng) {
     static constexpr std::int16_t kEdges[] = {-2048, -1,   0,    240,  2032,

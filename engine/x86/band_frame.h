@@ -108,7 +108,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         if (y >= n && y < h - n) {
             detectRgbRow<O>(sourceRow(y - n), sourceRow(y), sourceRow(y + n), out, w, pw, limit);
         } else {
-            zeroRow(out, 4 * static_cast<std::ptrdiff_t>(pw));
+            zeroRow(out, 3 * static_cast<std::ptrdiff_t>(pw));
         }
     };
 
@@ -123,11 +123,11 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, bandRow(r));
         transpose32<O, true>(lay.rows, lay.rowPitch, lay.cols, lay.colPitch, pw);
-        transpose32<O, true>(lay.rows + 2 * pw, lay.rowPitch, lay.cols + 2 * kL, lay.colPitch, pw);
+        transpose16<O, true>(lay.rows + 2 * pw, lay.rowPitch, lay.cols + 2 * kL, lay.colPitch, pw);
         forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
         backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
         transpose32<O, false>(lay.rows, lay.rowPitch, lay.pass, lay.colPitch, pw);
-        transpose32<O, false>(lay.rows + 2 * pw, lay.rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
+        transpose16<O, false>(lay.rows + 2 * pw, lay.rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
             finishRgbRow<O>(sourceRow(y0 + r), bandRow(r), destinationRow(y0 + r), w, pw);
         }

@@ -3,10 +3,10 @@
 //
 // ring  : converted (Y | Cr/Cb pairs) rows, one slot per row of the current band plus the
 //         line distance above and below; frame row y lives in slot y % slots.
-// rows  : the band's comb signal, row by row (YUV: Y | Cr/Cb pairs; RGB: B/R pairs | G/0
-//         pairs); reused for the band's corrections on the way back.
-// cols  : the band's comb signal transposed, one group of vectors per column.
-// pass  : the forward pass, transposed; the backward pass turns it into the corrections.
+// rows  : the band's comb signal, row by row (YUV: Y | Cr/Cb pairs; RGB: B/R pairs | G); reused for
+// the band's corrections on the way back. cols  : the band's comb signal transposed, one group of
+// vectors per column. pass  : the forward pass, transposed; the backward pass turns it into the
+// corrections.
 
 #include <cstddef>
 #include <cstdint>

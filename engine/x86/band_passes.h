@@ -45,16 +45,22 @@ inline typename O::V stepPair(typename O::V c, typename O::V s, const Smoothing<
     return O::select32(O::gt32(O::madd(d, d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
 }
 
-// RGB: two pair vectors (B, R) and (G, 0) judged together.
+// RGB: the (B, R) pairs of rows in low and high halves, and green in 16-bit lanes; widening
+// green's lanes lines its rows up with the pairs' (see transpose32), so each row's squared
+// distance is two multiply-adds.
 template <class O>
-inline void stepTriple(typename O::V crg, typename O::V cb, typename O::V& srg, typename O::V& sb,
-                       const Smoothing<O>& k) {
+inline void stepRgb(const typename O::V c[3], typename O::V s[3], const Smoothing<O>& k) {
     using V = typename O::V;
-    const V drg = O::sub16(crg, srg);
-    const V db = O::sub16(cb, sb);
-    const auto restart = O::gt32(O::add32(O::madd(drg, drg), O::madd(db, db)), k.limit);
-    srg = O::select32(restart, crg, O::add16(srg, O::mulRound(drg, k.smooth)));
-    sb = O::select32(restart, cb, O::add16(sb, O::mulRound(db, k.smooth)));
+    const V dLo = O::sub16(c[0], s[0]);
+    const V dHi = O::sub16(c[1], s[1]);
+    const V dG = O::sub16(c[2], s[2]);
+    const V gLo = O::unpackLo16(dG, O::zero());
+    const V gHi = O::unpackHi16(dG, O::zero());
+    const auto restartLo = O::gt32(O::add32(O::madd(dLo, dLo), O::madd(gLo, gLo)), k.limit);
+    const auto restartHi = O::gt32(O::add32(O::madd(dHi, dHi), O::madd(gHi, gHi)), k.limit);
+    s[0] = O::select32(restartLo, c[0], O::add16(s[0], O::mulRound(dLo, k.smooth)));
+    s[1] = O::select32(restartHi, c[1], O::add16(s[1], O::mulRound(dHi, k.smooth)));
+    s[2] = O::selectHalves(restartLo, restartHi, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));
 }
 
 template <class O>
@@ -151,7 +157,7 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
     }
 }
 
-// RGB columns: [(B, R) rows 0..L/2-1 | (B, R) rest | (G, 0) rows 0..L/2-1 | (G, 0) rest].
+// RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).
 template <class O>
 struct RgbPasses {
     Smoothing<O> smoothing;
@@ -163,19 +169,17 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
                              std::int32_t count, const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    V s[4];
-    for (int i = 0; i < 4; ++i) {
+    V s[3];
+    for (int i = 0; i < 3; ++i) {
         s[i] = O::load(cols + i * kL);
         O::store(pass + i * kL, s[i]);
     }
     for (std::int32_t x = 1; x < count; ++x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
-        V cv[4];
-        for (int i = 0; i < 4; ++i) cv[i] = O::load(c + i * kL);
-        stepTriple<O>(cv[0], cv[2], s[0], s[2], k.smoothing);
-        stepTriple<O>(cv[1], cv[3], s[1], s[3], k.smoothing);
-        for (int i = 0; i < 4; ++i)
+        const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
+        stepRgb<O>(cv, s, k.smoothing);
+        for (int i = 0; i < 3; ++i)
             O::store(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
     }
 }
@@ -191,20 +195,18 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
         O::store(out,
                  divide<O, 3>(O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
     };
-    V s[4];
+    V s[3];
     const std::int16_t* last = cols + (w - 1) * colPitch;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 3; ++i) {
         s[i] = O::load(last + i * kL);
         correct(pass + (w - 1) * colPitch + i * kL, s[i]);
     }
     for (std::int32_t x = w - 2; x >= 0; --x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
-        V cv[4];
-        for (int i = 0; i < 4; ++i) cv[i] = O::load(c + i * kL);
-        stepTriple<O>(cv[0], cv[2], s[0], s[2], k.smoothing);
-        stepTriple<O>(cv[1], cv[3], s[1], s[3], k.smoothing);
-        for (int i = 0; i < 4; ++i) correct(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+        const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
+        stepRgb<O>(cv, s, k.smoothing);
+        for (int i = 0; i < 3; ++i) correct(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
     }
 }
 

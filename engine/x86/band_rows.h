@@ -81,9 +81,9 @@ LINTRA_STAGE void testYccRow(const std::int16_t* comb, std::uint8_t* destination
     }
 }
 
-// RGB rows hold (B, R) pairs in [0, 2pw) and (G, 0) pairs in [2pw, 4pw): the pixel's own
-// byte positions, so taking pixels apart and putting them together costs a mask and a shift.
-// The channels are treated alike everywhere, so their grouping changes no value.
+// RGB rows hold (B, R) pairs in [0, 2pw), the pixel's own byte positions, and green as
+// 16-bit samples in [2pw, 3pw). The channels are treated alike everywhere, so how they are
+// grouped changes no value.
 template <class O>
 inline typename O::V blueRedOf(typename O::V p) {
     return O::andV(p, O::set32(0x00FF00FF));
@@ -99,39 +99,59 @@ inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O:
     return O::template slli16<3>(O::sub16(O::add16(top, bottom), O::add16(mid, mid)));
 }
 
+// One vector of pixels: (B, R) comb pairs into out, green comb as (G, 0) pairs returned.
+template <class O>
+inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t* mid,
+                                     const std::uint8_t* bottom, std::int32_t x, std::int32_t w,
+                                     typename O::V limit, std::int16_t* out) {
+    using V = typename O::V;
+    const V t = loadPixels<O>(top, x, w);
+    const V m = loadPixels<O>(mid, x, w);
+    const V b = loadPixels<O>(bottom, x, w);
+    const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
+    const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
+    const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
+    O::store(out + 2 * x, O::zeroIf32(dropped, br));
+    // Sign-extended, so that packing to 16 bits keeps negative values.
+    return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));
+}
+
 template <class O>
 LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
                                const std::uint8_t* bottom, std::int16_t* out, std::int32_t w,
                                std::int32_t pw, typename O::V limit) {
-    using V = typename O::V;
-    constexpr std::int32_t kPixels = O::kLanes / 2;
-    for (std::int32_t x = 0; x < pw; x += kPixels) {
-        const V t = loadPixels<O>(top, x, w);
-        const V m = loadPixels<O>(mid, x, w);
-        const V b = loadPixels<O>(bottom, x, w);
-        const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
-        const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
-        const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
-        O::store(out + 2 * x, O::zeroIf32(dropped, br));
-        O::store(out + 2 * pw + 2 * x, O::zeroIf32(dropped, g));
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < pw; x += kL) {
+        const auto g0 = detectRgbPixels<O>(top, mid, bottom, x, w, limit, out);
+        const auto g1 = detectRgbPixels<O>(top, mid, bottom, x + kL / 2, w, limit, out);
+        O::store(out + 2 * pw + x, O::packs32Ordered(g0, g1));
     }
+}
+
+// Source pixels plus corrections, each channel clamped to 0..255. The widened green
+// correction fills the upper half of its lane with its sign, which the clamp turns into 0.
+template <class O>
+inline void finishRgbPixels(const std::uint8_t* source, const std::int16_t* correction,
+                            typename O::V green, std::uint8_t* destination, std::int32_t x,
+                            std::int32_t w) {
+    using V = typename O::V;
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxChannel);
+    const V p = loadPixels<O>(source, x, w);
+    const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(correction + 2 * x)), lo), hi);
+    const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
+    storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
 }
 
 template <class O>
 LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* correction,
                                std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
     using V = typename O::V;
-    constexpr std::int32_t kPixels = O::kLanes / 2;
-    const V lo = O::zero();
-    const V hi = O::set16(kMaxChannel);
-    auto channels = [&](V sourcePart, std::int32_t i) {
-        return O::min16(O::max16(O::add16(sourcePart, O::load(correction + i)), lo), hi);
-    };
-    for (std::int32_t x = 0; x < w; x += kPixels) {
-        const V p = loadPixels<O>(source, x, w);
-        const V br = channels(blueRedOf<O>(p), 2 * x);
-        const V g = channels(greenOf<O>(p), 2 * pw + 2 * x);
-        storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < w; x += kL) {
+        const V green = O::load(correction + 2 * pw + x);
+        finishRgbPixels<O>(source, correction, O::widenLo(green), destination, x, w);
+        finishRgbPixels<O>(source, correction, O::widenHi(green), destination, x + kL / 2, w);
     }
 }
 
@@ -140,19 +160,26 @@ LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* c
 // upper half of the (B, R) lane: the lower half adds less than 2^16 to R * 2^16, which
 // never reaches the next multiple of 2^20.
 template <class O>
+inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
+    using V = typename O::V;
+    const V r = O::template srai32<20>(br);
+    const V g = O::template srai32<4>(green);
+    const V b = O::template srai32<20>(O::template slli32<16>(br));
+    return O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
+                    O::add32(O::template slli32<8>(g), b));
+}
+
+template <class O>
 LINTRA_STAGE void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
                              std::int32_t pw) {
     using V = typename O::V;
-    constexpr std::int32_t kPixels = O::kLanes / 2;
-    for (std::int32_t x = 0; x < w; x += kPixels) {
-        const V br = O::load(comb + 2 * x);
-        const V gz = O::load(comb + 2 * pw + 2 * x);
-        const V r = O::template srai32<20>(br);
-        const V g = O::template srai32<20>(O::template slli32<16>(gz));
-        const V b = O::template srai32<20>(O::template slli32<16>(br));
-        const V sum = O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
-                               O::add32(O::template slli32<8>(g), b));
-        storePixels<O>(destination, x, w, sum);
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < w; x += kL) {
+        const V green = O::load(comb + 2 * pw + x);
+        storePixels<O>(destination, x, w,
+                       testRgbPixels<O>(O::load(comb + 2 * x), O::widenLo(green)));
+        storePixels<O>(destination, x + kL / 2, w,
+                       testRgbPixels<O>(O::load(comb + 2 * x + kL), O::widenHi(green)));
     }
 }
 

@@ -69,6 +69,10 @@ struct Sse2Ops {
     }
     static V select16(M16 m, V a, V b) { return select(m, a, b); }
     static V select32(M32 m, V a, V b) { return select(m, a, b); }
+    // 16-bit select from the masks of the low and high 32-bit halves (unpackLo16/Hi16 order).
+    static V selectHalves(M32 lo, M32 hi, V a, V b) {
+        return select(_mm_packs_epi32(lo, hi), a, b);
+    }
     static V zeroIf16(M16 m, V v) { return _mm_andnot_si128(m, v); }
     static V zeroIf32(M32 m, V v) { return _mm_andnot_si128(m, v); }
     static V incrementIf16(M16 m, V v) { return _mm_sub_epi16(v, m); }

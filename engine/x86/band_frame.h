@@ -40,38 +40,53 @@ std::size_t scratchBytesT(std::int32_t width) {
     return bandLayout(nullptr, width, O::kLanes, layout);
 }
 
+inline std::int32_t lesser(std::int32_t a, std::int32_t b) {
+    return a < b ? a : b;
+}
+
 template <class O>
 void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     constexpr std::int32_t kL = O::kLanes;
     BandLayout lay;
     bandLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance, pw = lay.paddedWidth;
-    auto ringRow = [&](std::int32_t y) { return lay.ring + (y % lay.ringSlots) * lay.rowPitch; };
-    auto bandRow = [&](std::int32_t r) { return lay.rows + r * lay.rowPitch; };
+    const std::int32_t sw = lay.stripWidth;
+    auto ringLuma = [&](std::int32_t y) { return lay.ring + (y % lay.ringSlots) * lay.ringPitch; };
+    auto ringChroma = [&](std::int32_t y) { return ringLuma(y) + pw; };
+    auto stripLuma = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
+    auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
+    auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
     std::int32_t converted = 0;
     auto convertBefore = [&](std::int32_t end) {
         for (; converted < end && converted < h; ++converted) {
-            std::int16_t* row = ringRow(converted);
-            rgbToYccRowT<O>(f.source + converted * f.sourceStride, row, row + pw, w);
+            rgbToYccRowT<O>(sourceRow(converted), ringLuma(converted), ringChroma(converted), w);
         }
     };
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
-    auto detect = [&](std::int32_t y, std::int16_t* out) {
+    // Row y's comb signal for columns [x, x + count) into strip row r.
+    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
         if (y >= n && y < h - n) {
-            detectYccRow<O>(ringRow(y - n), ringRow(y), ringRow(y + n), out, pw, lumaLimit,
+            const std::int16_t* luma[3] = {ringLuma(y - n) + x, ringLuma(y) + x,
+                                           ringLuma(y + n) + x};
+            const std::int16_t* chroma[3] = {ringChroma(y - n) + 2 * x, ringChroma(y) + 2 * x,
+                                             ringChroma(y + n) + 2 * x};
+            detectYccRow<O>(luma, chroma, stripLuma(r), stripChroma(r), count, lumaLimit,
                             chromaLimit);
         } else {
-            zeroRow(out, 3 * static_cast<std::ptrdiff_t>(pw));
+            zeroRow(stripLuma(r), lay.stripPitch);
         }
     };
 
     if (p.testMode != 0) {
         for (std::int32_t y = 0; y < h; ++y) {
             convertBefore(y + n + 1);
-            detect(y, bandRow(0));
-            testYccRow<O>(bandRow(0), destinationRow(y), w, pw);
+            for (std::int32_t x = 0; x < w; x += sw) {
+                detect(y, x, lesser(sw, pw - x), 0);
+                testYccRow<O>(stripLuma(0), stripChroma(0), destinationRow(y) + 4 * x,
+                              lesser(sw, w - x));
+            }
         }
         return;
     }
@@ -80,16 +95,26 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                               divisorOf<O, 7>(p.gC)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         convertBefore(y0 + kL + n);
-        for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, bandRow(r));
-        transpose16<O, true>(lay.rows, lay.rowPitch, lay.cols, lay.colPitch, pw);
-        transpose32<O, true>(lay.rows + pw, lay.rowPitch, lay.cols + kL, lay.colPitch, pw);
+        for (std::int32_t x = 0; x < pw; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            std::int16_t* cols = lay.cols + x * lay.colPitch;
+            transpose16<O, true>(stripLuma(0), lay.stripPitch, cols, lay.colPitch, count);
+            transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
+        }
         forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
         backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        transpose16<O, false>(lay.rows, lay.rowPitch, lay.pass, lay.colPitch, pw);
-        transpose32<O, false>(lay.rows + pw, lay.rowPitch, lay.pass + kL, lay.colPitch, pw);
-        for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
-            finishYccRow<O>(f.source + (y0 + r) * f.sourceStride, ringRow(y0 + r), bandRow(r),
-                            destinationRow(y0 + r), w, pw);
+        for (std::int32_t x = 0; x < w; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            std::int16_t* pass = lay.pass + x * lay.colPitch;
+            transpose16<O, false>(stripLuma(0), lay.stripPitch, pass, lay.colPitch, count);
+            transpose32<O, false>(stripChroma(0), lay.stripPitch, pass + kL, lay.colPitch, count);
+            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+                const std::int32_t y = y0 + r;
+                finishYccRow<O>(sourceRow(y) + 4 * x, ringLuma(y) + x, ringChroma(y) + 2 * x,
+                                stripLuma(r), stripChroma(r), destinationRow(y) + 4 * x,
+                                lesser(sw, w - x));
+            }
         }
     }
 }
@@ -100,36 +125,55 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     BandLayout lay;
     bandLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance, pw = lay.paddedWidth;
+    const std::int32_t sw = lay.stripWidth;
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
-    auto bandRow = [&](std::int32_t r) { return lay.rows + r * lay.rowPitch; };
+    auto stripBlueRed = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
+    auto stripGreen = [&](std::int32_t r) { return stripBlueRed(r) + 2 * sw; };
     const typename O::V limit = O::set32(p.vertical);
-    auto detect = [&](std::int32_t y, std::int16_t* out) {
+    // Row y's comb signal for columns [x, x + count) into strip row r.
+    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
         if (y >= n && y < h - n) {
-            detectRgbRow<O>(sourceRow(y - n), sourceRow(y), sourceRow(y + n), out, w, pw, limit);
+            const std::int32_t at = 4 * x;
+            detectRgbRow<O>(sourceRow(y - n) + at, sourceRow(y) + at, sourceRow(y + n) + at,
+                            stripBlueRed(r), stripGreen(r), w - x, count, limit);
         } else {
-            zeroRow(out, 3 * static_cast<std::ptrdiff_t>(pw));
+            zeroRow(stripBlueRed(r), lay.stripPitch);
         }
     };
 
     if (p.testMode != 0) {
         for (std::int32_t y = 0; y < h; ++y) {
-            detect(y, bandRow(0));
-            testRgbRow<O>(bandRow(0), destinationRow(y), w, pw);
+            for (std::int32_t x = 0; x < w; x += sw) {
+                detect(y, x, lesser(sw, pw - x), 0);
+                testRgbRow<O>(stripBlueRed(0), stripGreen(0), destinationRow(y) + 4 * x,
+                              lesser(sw, w - x));
+            }
         }
         return;
     }
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
-        for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, bandRow(r));
-        transpose32<O, true>(lay.rows, lay.rowPitch, lay.cols, lay.colPitch, pw);
-        transpose16<O, true>(lay.rows + 2 * pw, lay.rowPitch, lay.cols + 2 * kL, lay.colPitch, pw);
+        for (std::int32_t x = 0; x < pw; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            std::int16_t* cols = lay.cols + x * lay.colPitch;
+            transpose32<O, true>(stripBlueRed(0), lay.stripPitch, cols, lay.colPitch, count);
+            transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
+        }
         forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
         backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        transpose32<O, false>(lay.rows, lay.rowPitch, lay.pass, lay.colPitch, pw);
-        transpose16<O, false>(lay.rows + 2 * pw, lay.rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
-        for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
-            finishRgbRow<O>(sourceRow(y0 + r), bandRow(r), destinationRow(y0 + r), w, pw);
+        for (std::int32_t x = 0; x < w; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            std::int16_t* pass = lay.pass + x * lay.colPitch;
+            transpose32<O, false>(stripBlueRed(0), lay.stripPitch, pass, lay.colPitch, count);
+            transpose16<O, false>(stripGreen(0), lay.stripPitch, pass + 2 * kL, lay.colPitch,
+                                  count);
+            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+                const std::int32_t y = y0 + r;
+                finishRgbRow<O>(sourceRow(y) + 4 * x, stripBlueRed(r), stripGreen(r),
+                                destinationRow(y) + 4 * x, lesser(sw, w - x));
+            }
         }
     }
 }

@@ -1,12 +1,12 @@
 #pragma once
 // Scratch layout of the band kernels, shared by every level. Allocated once per run.
 //
-// ring  : converted (Y | Cr/Cb pairs) rows, one slot per row of the current band plus the
+// ring  : converted rows (luma | Cr/Cb pairs), one slot per row of the current band plus the
 //         line distance above and below; frame row y lives in slot y % slots.
-// rows  : the band's comb signal, row by row (YUV: Y | Cr/Cb pairs; RGB: B/R pairs | G); reused for
-// the band's corrections on the way back. cols  : the band's comb signal transposed, one group of
-// vectors per column. pass  : the forward pass, transposed; the backward pass turns it into the
-// corrections.
+// strip : the band's comb signal (then its corrections) for a strip of columns, row by row
+//         (YUV: luma | Cr/Cb pairs; RGB: B/R pairs | green); small enough for L1.
+// cols  : the band's comb signal transposed, one group of vectors per column.
+// pass  : the forward pass, transposed; the backward pass turns it into the corrections.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,10 +21,12 @@ namespace {
 struct BandLayout {
     std::int32_t paddedWidth;  // multiple of the band height
     std::int32_t ringSlots;
-    std::ptrdiff_t rowPitch;  // int16 elements per row of ring and rows
-    std::ptrdiff_t colPitch;  // int16 elements per column of cols and pass
+    std::int32_t stripWidth;    // columns per strip, a multiple of the band height
+    std::ptrdiff_t ringPitch;   // int16 elements per ring row
+    std::ptrdiff_t stripPitch;  // int16 elements per strip row
+    std::ptrdiff_t colPitch;    // int16 elements per column of cols and pass
     std::int16_t* ring;
-    std::int16_t* rows;
+    std::int16_t* strip;
     std::int16_t* cols;
     std::int16_t* pass;
 };
@@ -32,6 +34,8 @@ struct BandLayout {
 inline constexpr std::int32_t kMaxLineDistance = 2;
 // Widest row the band kernels take; keeps every index within 32 bits.
 inline constexpr std::int32_t kMaxBandWidth = 1 << 24;
+// A band's strip buffer: 24 KiB, half of a small L1 data cache.
+inline constexpr std::int32_t kStripBytes = 24 * 1024;
 
 inline std::ptrdiff_t roundUp(std::ptrdiff_t v, std::ptrdiff_t to) {
     return (v + to - 1) / to * to;
@@ -47,14 +51,16 @@ inline std::size_t bandLayout(std::int16_t* base, std::int32_t width, std::int32
                               BandLayout& out) {
     out.paddedWidth = static_cast<std::int32_t>(roundUp(width, bandRows));
     out.ringSlots = bandRows + 2 * kMaxLineDistance;
-    out.rowPitch = 4 * static_cast<std::ptrdiff_t>(out.paddedWidth);
-    out.colPitch = 4 * static_cast<std::ptrdiff_t>(bandRows);
-    const std::ptrdiff_t ring = roundUp(out.ringSlots * out.rowPitch, kPage) + kSkew;
-    const std::ptrdiff_t rows = roundUp(bandRows * out.rowPitch, kPage) + kSkew;
+    out.stripWidth = kStripBytes / (bandRows * 3 * 2) / bandRows * bandRows;
+    out.ringPitch = 3 * static_cast<std::ptrdiff_t>(out.paddedWidth);
+    out.stripPitch = 3 * static_cast<std::ptrdiff_t>(out.stripWidth);
+    out.colPitch = 3 * static_cast<std::ptrdiff_t>(bandRows);
+    const std::ptrdiff_t ring = roundUp(out.ringSlots * out.ringPitch, kPage) + kSkew;
+    const std::ptrdiff_t rows = roundUp(bandRows * out.stripPitch, kPage) + kSkew;
     const std::ptrdiff_t cols = roundUp(out.paddedWidth * out.colPitch, kPage) + kSkew;
     const std::ptrdiff_t pass = roundUp(out.paddedWidth * out.colPitch, kPage);
     out.ring = base;
-    out.rows = base == nullptr ? nullptr : base + ring;
+    out.strip = base == nullptr ? nullptr : base + ring;
     out.cols = base == nullptr ? nullptr : base + ring + rows;
     out.pass = base == nullptr ? nullptr : base + ring + rows + cols;
     return static_cast<std::size_t>(ring + rows + cols + pass) * sizeof(std::int16_t);

@@ -21,68 +21,73 @@ inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V 
     return O::sub16(O::add16(O::template srai16<1>(top), O::template srai16<1>(bottom)), mid);
 }
 
-// YUV rows hold luma in [0, pw) and (Cr, Cb) pairs in [pw, 3pw). The luma limit fits a
-// 16-bit lane and the chroma limit a 32-bit lane (see simd_dispatch.cpp).
+// A strip of `count` pixels (a whole number of vectors) of one row: luma samples and
+// (Cr, Cb) pairs. The luma limit fits a 16-bit lane and the chroma limit a 32-bit lane (see
+// simd_dispatch.cpp).
 template <class O>
-LINTRA_STAGE void detectYccRow(const std::int16_t* top, const std::int16_t* mid,
-                               const std::int16_t* bottom, std::int16_t* out, std::int32_t pw,
-                               typename O::V lumaLimit, typename O::V chromaLimit) {
+LINTRA_STAGE void detectYccRow(const std::int16_t* const luma[3],
+                               const std::int16_t* const chroma[3], std::int16_t* outLuma,
+                               std::int16_t* outChroma, std::int32_t count, typename O::V lumaLimit,
+                               typename O::V chromaLimit) {
     using V = typename O::V;
-    for (std::int32_t i = 0; i < pw; i += O::kLanes) {
-        const V c = combOf<O>(O::load(top + i), O::load(mid + i), O::load(bottom + i));
-        O::store(out + i, O::zeroIf16(O::gt16(O::abs16(c), lumaLimit), c));
+    for (std::int32_t i = 0; i < count; i += O::kLanes) {
+        const V c = combOf<O>(O::load(luma[0] + i), O::load(luma[1] + i), O::load(luma[2] + i));
+        O::store(outLuma + i, O::zeroIf16(O::gt16(O::abs16(c), lumaLimit), c));
     }
-    for (std::int32_t i = pw; i < 3 * pw; i += O::kLanes) {
-        const V c = combOf<O>(O::load(top + i), O::load(mid + i), O::load(bottom + i));
-        O::store(out + i, O::zeroIf32(O::gt32(O::madd(c, c), chromaLimit), c));
+    for (std::int32_t i = 0; i < 2 * count; i += O::kLanes) {
+        const V c =
+            combOf<O>(O::load(chroma[0] + i), O::load(chroma[1] + i), O::load(chroma[2] + i));
+        O::store(outChroma + i, O::zeroIf32(O::gt32(O::madd(c, c), chromaLimit), c));
     }
 }
 
-// The corrections of one row added to its converted source, clamped, converted back. Where
-// every correction of a vector is zero the pixels are the source's: the conversion round
-// trip returns every 24-bit colour unchanged, so only byte 3 needs clearing.
+// The corrections of w pixels added to their converted source, clamped, converted back.
+// Where every correction of a vector is zero the pixels are the source's: the conversion
+// round trip returns every 24-bit colour unchanged, so only byte 3 needs clearing.
 template <class O>
-LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* source,
-                               const std::int16_t* correction, std::uint8_t* destination,
-                               std::int32_t w, std::int32_t pw) {
+LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* luma,
+                               const std::int16_t* chroma, const std::int16_t* lumaCorrection,
+                               const std::int16_t* chromaCorrection, std::uint8_t* destination,
+                               std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
     const V colour = O::set32(0x00FFFFFF);
-    auto sum = [&](std::int32_t i, V q) {
-        return O::min16(O::max16(O::add16(O::load(source + i), q), lo), hi);
+    auto sum = [&](const std::int16_t* source, V q) {
+        return O::min16(O::max16(O::add16(O::load(source), q), lo), hi);
     };
     for (std::int32_t x = 0; x < w; x += kL) {
-        const V qY = O::load(correction + x);
-        const V q0 = O::load(correction + pw + 2 * x);
-        const V q1 = O::load(correction + pw + 2 * x + kL);
+        const V qY = O::load(lumaCorrection + x);
+        const V q0 = O::load(chromaCorrection + 2 * x);
+        const V q1 = O::load(chromaCorrection + 2 * x + kL);
         if (O::allZero(O::orV(qY, O::orV(q0, q1)))) {
             storePixels<O>(destination, x, w, O::andV(loadPixels<O>(pixels, x, w), colour));
             storePixels<O>(destination, x + kL / 2, w,
                            O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
             continue;
         }
-        storeYccPixels<O>(sum(x, qY), sum(pw + 2 * x, q0), sum(pw + 2 * x + kL, q1), destination, x,
-                          w);
+        storeYccPixels<O>(sum(luma + x, qY), sum(chroma + 2 * x, q0), sum(chroma + 2 * x + kL, q1),
+                          destination, x, w);
     }
 }
 
 // Test mode: the comb signal offset to mid-scale, converted as it is.
 template <class O>
-LINTRA_STAGE void testYccRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
-                             std::int32_t pw) {
+LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
+                             std::uint8_t* destination, std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V offset = O::set16(kTestModeOffset);
-    auto shown = [&](std::int32_t i) { return O::add16(O::load(comb + i), offset); };
+    auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O>(shown(x), shown(pw + 2 * x), shown(pw + 2 * x + kL), destination, x, w);
+        storeYccPixels<O>(shown(luma + x), shown(chroma + 2 * x), shown(chroma + 2 * x + kL),
+                          destination, x, w);
     }
 }
 
-// RGB rows hold (B, R) pairs in [0, 2pw), the pixel's own byte positions, and green as
-// 16-bit samples in [2pw, 3pw). The channels are treated alike everywhere, so how they are
+// RGB strips hold (B, R) pairs, the pixel's own byte positions, and green as 16-bit
+// samples. The channels are treated alike everywhere, so how they are
 // grouped changes no value.
 template <class O>
 inline typename O::V blueRedOf(typename O::V p) {
@@ -103,7 +108,7 @@ inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O:
 template <class O>
 inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t* mid,
                                      const std::uint8_t* bottom, std::int32_t x, std::int32_t w,
-                                     typename O::V limit, std::int16_t* out) {
+                                     typename O::V limit, std::int16_t* outBlueRed) {
     using V = typename O::V;
     const V t = loadPixels<O>(top, x, w);
     const V m = loadPixels<O>(mid, x, w);
@@ -111,47 +116,50 @@ inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t
     const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
     const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
     const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
-    O::store(out + 2 * x, O::zeroIf32(dropped, br));
+    O::store(outBlueRed + 2 * x, O::zeroIf32(dropped, br));
     // Sign-extended, so that packing to 16 bits keeps negative values.
     return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));
 }
 
+// A strip of `count` pixels (a whole number of vectors) of which the first w exist.
 template <class O>
 LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
-                               const std::uint8_t* bottom, std::int16_t* out, std::int32_t w,
-                               std::int32_t pw, typename O::V limit) {
+                               const std::uint8_t* bottom, std::int16_t* outBlueRed,
+                               std::int16_t* outGreen, std::int32_t w, std::int32_t count,
+                               typename O::V limit) {
     constexpr std::int32_t kL = O::kLanes;
-    for (std::int32_t x = 0; x < pw; x += kL) {
-        const auto g0 = detectRgbPixels<O>(top, mid, bottom, x, w, limit, out);
-        const auto g1 = detectRgbPixels<O>(top, mid, bottom, x + kL / 2, w, limit, out);
-        O::store(out + 2 * pw + x, O::packs32Ordered(g0, g1));
+    for (std::int32_t x = 0; x < count; x += kL) {
+        const auto g0 = detectRgbPixels<O>(top, mid, bottom, x, w, limit, outBlueRed);
+        const auto g1 = detectRgbPixels<O>(top, mid, bottom, x + kL / 2, w, limit, outBlueRed);
+        O::store(outGreen + x, O::packs32Ordered(g0, g1));
     }
 }
 
 // Source pixels plus corrections, each channel clamped to 0..255. The widened green
 // correction fills the upper half of its lane with its sign, which the clamp turns into 0.
 template <class O>
-inline void finishRgbPixels(const std::uint8_t* source, const std::int16_t* correction,
+inline void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
                             typename O::V green, std::uint8_t* destination, std::int32_t x,
                             std::int32_t w) {
     using V = typename O::V;
     const V lo = O::zero();
     const V hi = O::set16(kMaxChannel);
     const V p = loadPixels<O>(source, x, w);
-    const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(correction + 2 * x)), lo), hi);
+    const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x)), lo), hi);
     const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
     storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
 }
 
 template <class O>
-LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* correction,
-                               std::uint8_t* destination, std::int32_t w, std::int32_t pw) {
+LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* blueRed,
+                               const std::int16_t* green, std::uint8_t* destination,
+                               std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
-        const V green = O::load(correction + 2 * pw + x);
-        finishRgbPixels<O>(source, correction, O::widenLo(green), destination, x, w);
-        finishRgbPixels<O>(source, correction, O::widenHi(green), destination, x + kL / 2, w);
+        const V g = O::load(green + x);
+        finishRgbPixels<O>(source, blueRed, O::widenLo(g), destination, x, w);
+        finishRgbPixels<O>(source, blueRed, O::widenHi(g), destination, x + kL / 2, w);
     }
 }
 
@@ -170,16 +178,16 @@ inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
 }
 
 template <class O>
-LINTRA_STAGE void testRgbRow(const std::int16_t* comb, std::uint8_t* destination, std::int32_t w,
-                             std::int32_t pw) {
+LINTRA_STAGE void testRgbRow(const std::int16_t* blueRed, const std::int16_t* green,
+                             std::uint8_t* destination, std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
-        const V green = O::load(comb + 2 * pw + x);
+        const V g = O::load(green + x);
         storePixels<O>(destination, x, w,
-                       testRgbPixels<O>(O::load(comb + 2 * x), O::widenLo(green)));
+                       testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
         storePixels<O>(destination, x + kL / 2, w,
-                       testRgbPixels<O>(O::load(comb + 2 * x + kL), O::widenHi(green)));
+                       testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
     }
 }
 

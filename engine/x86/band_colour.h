@@ -45,13 +45,11 @@ inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chr
 }
 
 // Clamps 32-bit b, g, r lanes (already shifted to 8-bit scale) to 0..255 and interleaves
-// them into B, G, R, 0 pixels, all inside each 128-bit block.
+// them into B, G, R, 0 pixels, all inside each 128-bit block: the saturating packs clamp,
+// the level's byte interleave puts the bytes in place.
 template <class O>
 inline typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typename O::V r) {
-    using V = typename O::V;
-    const V bytes = O::packus16(O::packs32(b, r), O::packs32(g, O::zero()));  // b0-3 r0-3 g0-3
-    const V bgr = O::unpackLo8(bytes, O::shiftBlock8Bytes(bytes));            // b g .. r 0 ..
-    return O::unpackLo16(bgr, O::shiftBlock8Bytes(bgr));
+    return O::interleaveBgr0(O::packus16(O::packs32(b, g), O::packs32(r, O::zero())));
 }
 
 // 32-bit luma and (Cr, Cb) pairs to pixels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,

@@ -97,6 +97,12 @@ struct Avx2Ops {
     static V widenLo(V v) { return _mm256_cvtepi16_epi32(_mm256_castsi256_si128(v)); }
     static V widenHi(V v) { return _mm256_cvtepi16_epi32(_mm256_extracti128_si256(v, 1)); }
 
+    // Bytes b0-3 g0-3 r0-3 0000 of each block to pixels b g r 0.
+    static V interleaveBgr0(V bytes) {
+        const V order = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15, 0, 4,
+                                         8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+        return _mm256_shuffle_epi8(bytes, order);
+    }
     static V packs32(V a, V b) { return _mm256_packs_epi32(a, b); }
     static V packus16(V a, V b) { return _mm256_packus_epi16(a, b); }
     static V shiftBlock8Bytes(V v) { return _mm256_srli_si256(v, 8); }

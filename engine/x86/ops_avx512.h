@@ -106,6 +106,12 @@ struct Avx512Ops {
     static V widenLo(V v) { return _mm512_cvtepi16_epi32(_mm512_castsi512_si256(v)); }
     static V widenHi(V v) { return _mm512_cvtepi16_epi32(_mm512_extracti64x4_epi64(v, 1)); }
 
+    // Bytes b0-3 g0-3 r0-3 0000 of each block to pixels b g r 0.
+    static V interleaveBgr0(V bytes) {
+        const V order = _mm512_broadcast_i32x4(
+            _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+        return _mm512_shuffle_epi8(bytes, order);
+    }
     static V packs32(V a, V b) { return _mm512_packs_epi32(a, b); }
     static V packus16(V a, V b) { return _mm512_packus_epi16(a, b); }
     static V shiftBlock8Bytes(V v) { return _mm512_bsrli_epi128(v, 8); }

@@ -101,6 +101,12 @@ struct Sse2Ops {
     static V widenHi(V v) { return _mm_srai_epi32(_mm_unpackhi_epi16(v, v), 16); }
 
     // Within each 128-bit block (all the operations below stay inside their block).
+    // Bytes b0-3 g0-3 r0-3 0000 of each block to pixels b g r 0 (SSE2 has no byte shuffle).
+    static V interleaveBgr0(V bytes) {
+        const V bg = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));  // b0 g0 b1 g1 ..
+        const V r0 = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());  // r0 0 ..
+        return _mm_unpacklo_epi16(bg, r0);
+    }
     static V packs32(V a, V b) { return _mm_packs_epi32(a, b); }
     static V packus16(V a, V b) { return _mm_packus_epi16(a, b); }
     static V shiftBlock8Bytes(V v) { return _mm_srli_si128(v, 8); }

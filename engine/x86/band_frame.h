@@ -31,8 +31,9 @@ inline void zeroRow(std::int16_t* row, std::ptrdiff_t count) {
 
 template <class O>
 std::size_t scratchBytesT(std::int32_t width) {
-    // 32 * lanes + 32 bytes per pixel of width (1056 at 32 lanes); wider rows (or a layout past the
-    // address space) get no scratch and run on the portable pipelines.
+    // 18 * lanes + 24 bytes per pixel of width (600 at 32 lanes) and a 24 KiB strip; wider
+    // rows (or a layout past the address space) get no scratch and run on the portable
+    // pipelines.
     constexpr std::int64_t kBytesPerPixelBound = 2048;
     if (width <= 0 || width > kMaxBandWidth) return 0;
     if (static_cast<std::int64_t>(width) * kBytesPerPixelBound > PTRDIFF_MAX) return 0;

@@ -51,6 +51,7 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
                                std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    const ToRgb<O> k;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
     const V colour = O::set32(0x00FFFFFF);
@@ -68,7 +69,7 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
             continue;
         }
         storeYccPixels<O>(sum(luma + x, qY), sum(chroma + 2 * x, q0), sum(chroma + 2 * x + kL, q1),
-                          destination, x, w);
+                          k, destination, x, w);
     }
 }
 
@@ -78,10 +79,11 @@ LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chrom
                              std::uint8_t* destination, std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    const ToRgb<O> k;
     const V offset = O::set16(kTestModeOffset);
     auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O>(shown(luma + x), shown(chroma + 2 * x), shown(chroma + 2 * x + kL),
+        storeYccPixels<O>(shown(luma + x), shown(chroma + 2 * x), shown(chroma + 2 * x + kL), k,
                           destination, x, w);
     }
 }

@@ -129,7 +129,8 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
                                std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToYcc<O> k;
+    const ToYcc<O> constants;
+    const ToYcc<O>& k = fromMemory(constants);
     for (std::int32_t x = 0; x < w; x += kL) {
         V y0, y1, c0, c1;
         yccOfPixels<O>(loadPixels<O>(source, x, w), y0, c0, k);
@@ -151,7 +152,8 @@ template <class O>
 LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
                                std::uint8_t* destination, std::int32_t w) {
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> k;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
     for (std::int32_t x = 0; x < w; x += kL) {
         storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),
                           k, destination, x, w);

@@ -18,6 +18,15 @@
 namespace lintra::x86 {
 namespace {
 
+// Vector constants the loops should read from memory: once their values are hidden from the
+// compiler it cannot rebuild them with a broadcast (a shuffle-port operation) on every pass
+// when registers run short, and uses them as memory operands instead.
+template <class T>
+inline const T& fromMemory(const T& constants) {
+    asm volatile("" : : "r"(&constants) : "memory");
+    return constants;
+}
+
 struct BandLayout {
     std::int32_t paddedWidth;  // multiple of the band height
     std::int32_t ringSlots;

@@ -51,7 +51,8 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
                                std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> k;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
     const V colour = O::set32(0x00FFFFFF);
@@ -79,7 +80,8 @@ LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chrom
                              std::uint8_t* destination, std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> k;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
     const V offset = O::set16(kTestModeOffset);
     auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {

@@ -3,13 +3,14 @@
 //
 // Work order: the frame is cut into bands of kLanes rows. For each band, the source rows it
 // needs (the band plus the line distance above and below) are converted once into a small
-// ring of rows; the band's comb signal is detected row by row, transposed so that one vector
-// lane follows one row, run through the forward and the backward pass (the backward pass
-// also forms the correction), transposed back, added to the converted source and converted
-// into the destination. Every stage of the definition is a function of the pixel's own row
-// (the passes) or of its column within rows y - n, y, y + n (detection and recombination),
-// and every arithmetic step is the same integer operation, so taking the frame band by band
-// changes no value: it only keeps a band's data in cache from the first stage to the last.
+// ring of rows; the band's comb signal is detected strip by strip of columns (so the rows
+// being transposed stay in L1) and transposed so that one vector lane follows one row, run
+// through the forward and the backward pass over the whole width (the backward pass also
+// forms the correction), transposed back strip by strip, added to the converted source and
+// converted into the destination. Every stage of the definition is a function of the pixel's own
+// row (the passes) or of its column within rows y - n, y, y + n (detection and recombination), and
+// every arithmetic step is the same integer operation, so taking the frame band by band changes no
+// value: it only keeps a band's data in cache from the first stage to the last.
 
 #include <cstddef>
 #include <cstdint>

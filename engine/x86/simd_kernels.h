@@ -45,7 +45,8 @@ struct SimdKernels {
     // Whole frames; need h > 2n and w >= 2 (w >= 1 in test mode).
     void (*filterYcc)(const SimdFrame& frame, const YccParams& params, void* scratch);
     void (*filterRgb)(const SimdFrame& frame, const RgbParams& params, void* scratch);
-    // One row of colour conversion, exposed for the kernel tests: luma row and Cr/Cb pairs.
+    // One row of colour conversion, exposed for the kernel tests: luma row and Cr/Cb pairs,
+    // both written (and read) for `width` rounded up to a multiple of rowsPerBand.
     void (*rgbToYccRow)(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
                         std::int32_t width);
     void (*yccToRgbRow)(const std::int16_t* luma, const std::int16_t* chroma,

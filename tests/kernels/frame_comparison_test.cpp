@@ -91,6 +91,9 @@ TEST(FrameComparison, WiderFramesSeveralBands) {
     runCases(50000, 400, 150, 100);
 }
 
+// Rows wider than the column strips of every level (128, 256 and 512 pixels).
+TEST(FrameComparison, WideRowsSeveralStrips) { runCases(70000, 60, 1200, 40); }
+
 // Every coefficient, so each division constant is used at least once per level.
 TEST(FrameComparison, EveryCoefficient) {
     for (std::int32_t g = 0; g <= 255; ++g) {

@@ -1,3 +1,6 @@
+// The run lifecycle and the per-frame choice of pipeline. A run at a vector CPU level
+// takes whole frames through the band kernels of engine/x86 (band_frame.h explains their
+// order of work); the portable pipelines take them stage by stage. Both give the same bytes.
 #include "engine/frame_driver.h"
 
 #include <cstdint>
@@ -5,14 +8,14 @@
 #include "engine/colour_conversion.h"
 #include "engine/plane_memory.h"
 #include "engine/rgb_pipeline.h"
+#include "engine/simd_dispatch.h"
 #include "engine/ycc_pipeline.h"
 
 namespace lintra {
 namespace {
 
 bool hasPlanes(const FilterInstance& instance) {
-    return instance.planeA != nullptr && instance.planeB != nullptr &&
-           instance.planeC != nullptr;
+    return instance.planeA != nullptr && instance.planeB != nullptr && instance.planeC != nullptr;
 }
 
 bool fitsPlanes(const FilterInstance& instance, const FrameView& source) {
@@ -44,9 +47,27 @@ void copyClearingByte3(const FrameView& source, const FrameView& destination) {
     }
 }
 
+// Scratch is optional: without it the run stays exact on the portable pipelines.
+void chooseKernels(WorkPlane* planeA, std::int32_t width, CpuLevel cap) {
+    RunState& run = runStateOf(planeA);
+    const CpuLevel level = lowerLevel(cap, detectCpuLevel());
+    const std::size_t bytes = simdScratchBytes(level, width);
+    run.scratch = bytes > 0 ? allocateScratch(bytes) : nullptr;
+    run.level = run.scratch != nullptr ? level : CpuLevel::scalar;
+    run.scratchWidth = run.scratch != nullptr ? width : 0;
+}
+
 }  // namespace
 
 int startRun(FilterInstance& instance, const FrameView& source) {
+    return startRun(instance, source, CpuLevel::avx512);
+}
+
+CpuLevel runLevel(const FilterInstance& instance) {
+    return instance.planeA != nullptr ? runStateOf(instance.planeA).level : CpuLevel::scalar;
+}
+
+int startRun(FilterInstance& instance, const FrameView& source, CpuLevel cap) {
     endRun(instance);
     if (source.width <= 0 || source.height <= 0) return 1;
     const auto pixels =
@@ -59,6 +80,7 @@ int startRun(FilterInstance& instance, const FrameView& source) {
     if (instance.planeB == nullptr) return 1;
     instance.planeC = allocatePlane(triplets);
     if (instance.planeC == nullptr) return 1;
+    chooseKernels(instance.planeA, source.width, cap);
     return 0;
 }
 
@@ -78,22 +100,31 @@ int runFrame(FilterInstance& instance, const FrameView& source, const FrameView&
         return 0;
     }
 
+    const std::int32_t gY = usableCoefficient(s.yCoefficient);
+    const std::int32_t gC = usableCoefficient(s.uvCoefficient);
+    const RunState& run = runStateOf(instance.planeA);
+    if (runSimdFrame(run.level, run.scratch, run.scratchWidth, s, gY, gC, source, out)) return 0;
+
     if (s.rgbProcessing != 0) {
-        filterRgb(source.pixels, out.pixels, instance.planeA, instance.planeB, w, h,
-                  source.rowGap, out.rowGap, s.yVerticalThreshold, s.yHorizontalThreshold,
-                  s.interlaced, s.testMode, usableCoefficient(s.yCoefficient));
+        filterRgb(source.pixels, out.pixels, instance.planeA, instance.planeB, w, h, source.rowGap,
+                  out.rowGap, s.yVerticalThreshold, s.yHorizontalThreshold, s.interlaced,
+                  s.testMode, usableCoefficient(s.yCoefficient));
         return 0;
     }
     rgbToYcc(source, instance.planeA);
     filterYcc(instance.planeA, instance.planeB, instance.planeC, w, h, s.yVerticalThreshold,
-              s.uvVerticalThreshold, s.yHorizontalThreshold, s.uvHorizontalThreshold,
-              s.interlaced, s.testMode, usableCoefficient(s.yCoefficient),
-              usableCoefficient(s.uvCoefficient));
+              s.uvVerticalThreshold, s.yHorizontalThreshold, s.uvHorizontalThreshold, s.interlaced,
+              s.testMode, usableCoefficient(s.yCoefficient), usableCoefficient(s.uvCoefficient));
     yccToRgb(instance.planeB, out);
     return 0;
 }
 
 int endRun(FilterInstance& instance) {
+    if (instance.planeA != nullptr) {
+        RunState& run = runStateOf(instance.planeA);
+        releaseScratch(run.scratch);
+        run = RunState{CpuLevel::scalar, 0, nullptr};
+    }
     releasePlane(instance.planeA);
     releasePlane(instance.planeB);
     releasePlane(instance.planeC);

@@ -10,7 +10,9 @@ namespace {
 constexpr std::size_t kPlaneAlignment = 64;
 struct alignas(kPlaneAlignment) PlaneHeader {
     std::size_t triplets;
+    RunState run;
 };
+static_assert(sizeof(PlaneHeader) == kPlaneAlignment, "the header is one cache line");
 constexpr std::size_t kHeaderBytes = sizeof(PlaneHeader);
 
 PlaneHeader* headerOf(const WorkPlane* plane) {
@@ -27,19 +29,35 @@ std::size_t maxPlaneTriplets() {
 
 WorkPlane* allocatePlane(std::size_t triplets) {
     if (triplets > maxPlaneTriplets()) return nullptr;
-    void* block = ::operator new(kHeaderBytes + triplets * sizeof(Triplet),
-                                 std::align_val_t{kPlaneAlignment}, std::nothrow);
+    void* block = ::operator new (kHeaderBytes + triplets * sizeof(Triplet),
+                                  std::align_val_t{kPlaneAlignment}, std::nothrow);
     if (block == nullptr) return nullptr;
     auto* header = static_cast<PlaneHeader*>(block);
     header->triplets = triplets;
+    header->run = RunState{CpuLevel::scalar, 0, nullptr};
     return reinterpret_cast<WorkPlane*>(static_cast<unsigned char*>(block) + kHeaderBytes);
 }
 
 void releasePlane(WorkPlane* plane) {
     if (plane == nullptr) return;
-    ::operator delete(headerOf(plane), std::align_val_t{kPlaneAlignment});
+    ::operator delete (headerOf(plane), std::align_val_t{kPlaneAlignment});
 }
 
-std::size_t planeCapacity(const WorkPlane* plane) { return headerOf(plane)->triplets; }
+std::size_t planeCapacity(const WorkPlane* plane) {
+    return headerOf(plane)->triplets;
+}
+
+RunState& runStateOf(WorkPlane* plane) {
+    return headerOf(plane)->run;
+}
+
+void* allocateScratch(std::size_t bytes) {
+    return ::operator new (bytes, std::align_val_t{kPlaneAlignment}, std::nothrow);
+}
+
+void releaseScratch(void* scratch) {
+    if (scratch == nullptr) return;
+    ::operator delete (scratch, std::align_val_t{kPlaneAlignment});
+}
 
 }  // namespace lintra

@@ -5,9 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/cpu_level.h"
 #include "engine/frame_view.h"
 
 namespace lintra {
+
+// What a run decided once in startRun: the CPU level its kernels use and their scratch.
+// Every plane carries one in its header; the driver uses plane A's.
+struct RunState {
+    CpuLevel level;
+    std::int32_t scratchWidth;  // widest frame the scratch serves
+    void* scratch;              // from allocateScratch, or null
+};
 
 // Largest number of Triplets a single plane may hold on this platform.
 std::size_t maxPlaneTriplets();
@@ -20,5 +29,12 @@ void releasePlane(WorkPlane* plane);
 
 // The number of Triplets the plane was allocated with.
 std::size_t planeCapacity(const WorkPlane* plane);
+
+// The run state in the plane's header: portable level and no scratch when allocated.
+RunState& runStateOf(WorkPlane* plane);
+
+// Cache-line aligned scratch, or null when the heap refuses; releasing null does nothing.
+void* allocateScratch(std::size_t bytes);
+void releaseScratch(void* scratch);
 
 }  // namespace lintra

@@ -41,6 +41,13 @@ std::int64_t sq(std::int64_t v) {
     return v * v;
 }
 
+// 256 * threshold^2 for any int32 threshold: magnitudes past 2^26 already exceed every
+// distance by far and would overflow 64 bits when squared.
+std::int64_t squaredLimit(std::int64_t threshold) {
+    const std::int64_t t = std::min<std::int64_t>(threshold < 0 ? -threshold : threshold, std::int64_t{1} << 26);
+    return sq(16 * t);
+}
+
 // Signed division truncating toward zero, written out so it cannot depend on anything else.
 std::int64_t divTrunc(std::int64_t a, std::int64_t b) {
     const std::int64_t q = (a < 0 ? -a : a) / (b < 0 ? -b : b);
@@ -91,8 +98,7 @@ void filterYccPlanes(const FilterSettings& st, const Plane& a, Plane& b, Plane& 
                      std::int64_t gY, std::int64_t gC) {
     const int n = st.interlaced != 0 ? 2 : 1;
     const Group luma{16LL * st.yVerticalThreshold, 16LL * st.yHorizontalThreshold, false};
-    const Group chroma{sq(16LL * st.uvVerticalThreshold), sq(16LL * st.uvHorizontalThreshold),
-                       true};
+    const Group chroma{squaredLimit(st.uvVerticalThreshold), squaredLimit(st.uvHorizontalThreshold), true};
     // Stage 1: comb detection into C (border rows stay zero).
     for (int y = n; y < h - n; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -170,7 +176,7 @@ void rgbFrame(const FilterSettings& st, const FrameView& src, const FrameView& d
               std::int64_t g) {
     const int w = src.width, h = src.height;
     const int n = st.interlaced != 0 ? 2 : 1;
-    const Group grp{sq(16LL * st.yVerticalThreshold), sq(16LL * st.yHorizontalThreshold), true};
+    const Group grp{squaredLimit(st.yVerticalThreshold), squaredLimit(st.yHorizontalThreshold), true};
     auto chan = [&](int x, int y, size_t k) -> std::int64_t { return pixelAt(src, x, y)[2 - k]; };
     Plane a = makePlane(w, h), b = makePlane(w, h);
     for (int y = n; y < h - n; ++y) {

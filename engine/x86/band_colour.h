@@ -1,0 +1,164 @@
+#pragma once
+// Colour conversion for the band kernels, written once over a level's operations O. The
+// arithmetic is that of colour_constants.h, rearranged into 16-bit multiply-add pairs: every
+// partial sum is the same 32-bit integer, so the results are identical.
+
+#include <cstdint>
+#include <cstring>
+
+#include "engine/x86/band_layout.h"
+
+namespace lintra::x86 {
+namespace {
+
+inline constexpr std::int32_t kYOffset = 240 * 4096 + 2048;
+inline constexpr std::int32_t kCOffset = 2032 * 4096 + 2048;
+inline constexpr std::int32_t kROffset = -230318672;
+inline constexpr std::int32_t kGOffset = 142550864;
+inline constexpr std::int32_t kBOffset = -286518848;
+
+// A 32-bit lane holding the 16-bit pair (lo, hi), as multiply-add operands.
+inline std::int32_t pairOf(std::int32_t lo, std::int32_t hi) {
+    return (lo & 0xFFFF) | (hi << 16);
+}
+
+// The constants of the forward conversion, built once per row: left to the loop, compilers
+// tend to rebuild each broadcast on every pass, on the shuffle port the loop needs.
+template <class O>
+struct ToYcc {
+    using V = typename O::V;
+    V blueRed = O::set32(0x00FF00FF);
+    V byte = O::set32(0xFF);
+    V doubledByte = O::set32(0x1FE);
+    V lowHalf = O::set32(0xFFFF);
+    V yBlueRed = O::set32(pairOf(6405, 16840));
+    V yGreen = O::set32(pairOf(16529, 0));
+    V crBlueRed = O::set32(pairOf(-4671, 28781));
+    V crGreen = O::set32(pairOf(-24110, 0));
+    V cbBlueRed = O::set32(pairOf(28781, -9713));
+    V cbGreen = O::set32(pairOf(-19068, 0));
+    V yOffset = O::set32(kYOffset);
+    V cOffset = O::set32(kCOffset);
+};
+
+// One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
+// 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * 2G.
+template <class O>
+inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
+                        const ToYcc<O>& k) {
+    using V = typename O::V;
+    const V br = O::andV(p, k.blueRed);
+    const V g = O::andV(O::template srli32<8>(p), k.byte);
+    const V g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
+    luma = O::template srai32<12>(
+        O::add32(O::add32(O::madd(br, k.yBlueRed), O::madd(g2, k.yGreen)), k.yOffset));
+    const V cr = O::template srai32<12>(
+        O::add32(O::add32(O::madd(br, k.crBlueRed), O::madd(g, k.crGreen)), k.cOffset));
+    const V cb = O::template srai32<12>(
+        O::add32(O::add32(O::madd(br, k.cbBlueRed), O::madd(g, k.cbGreen)), k.cOffset));
+    chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+}
+
+// Clamps 32-bit b, g, r lanes (already shifted to 8-bit scale) to 0..255 and interleaves
+// them into B, G, R, 0 pixels, all inside each 128-bit block: the saturating packs clamp,
+// the level's byte interleave puts the bytes in place.
+template <class O>
+inline typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typename O::V r) {
+    return O::interleaveBgr0(O::packus16(O::packs32(b, g), O::packs32(r, O::zero())));
+}
+
+// The constants of the conversion back, built once per row (see ToYcc).
+template <class O>
+struct ToRgb {
+    using V = typename O::V;
+    V luma = O::set32(pairOf(10747, 0));
+    V upperHalf = O::set32(static_cast<std::int32_t>(0xFFFF0000u));
+    V red = O::set32(pairOf(-26477, 0));
+    V green = O::set32(pairOf(12255, -25625));
+    V blue = O::set32(pairOf(0, 1181));
+    V redOffset = O::set32(kROffset);
+    V greenOffset = O::set32(kGOffset);
+    V blueOffset = O::set32(kBOffset);
+};
+
+// 32-bit luma and (Cr, Cb) pairs to pixels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
+// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts.
+template <class O>
+inline typename O::V pixelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
+    using V = typename O::V;
+    const V l = O::add32(O::template slli32<16>(luma), O::madd(luma, k.luma));
+    const V cr16 = O::template slli32<16>(chroma);
+    const V cb16 = O::andV(chroma, k.upperHalf);
+    const V r =
+        O::add32(O::add32(l, O::add32(cr16, cr16)), O::add32(O::madd(chroma, k.red), k.redOffset));
+    const V g = O::add32(O::sub32(l, cr16), O::add32(O::madd(chroma, k.green), k.greenOffset));
+    const V b = O::add32(O::add32(l, O::add32(cb16, cb16)),
+                         O::add32(O::madd(chroma, k.blue), k.blueOffset));
+    return pixelsOfBytes<O>(O::template srai32<20>(b), O::template srai32<20>(g),
+                            O::template srai32<20>(r));
+}
+
+// Loads half a vector's worth of 16-bit lanes in pixels (kLanes / 2) from a row of w
+// pixels, zero-filling past its end so no byte outside the row is read.
+template <class O>
+inline typename O::V loadPixels(const std::uint8_t* row, std::int32_t x, std::int32_t w) {
+    constexpr std::int32_t kPixels = O::kLanes / 2;
+    if (w - x >= kPixels) return O::load(row + 4 * x);
+    alignas(64) std::uint8_t tail[4 * static_cast<std::size_t>(kPixels)] = {};
+    if (w > x) std::memcpy(tail, row + 4 * x, static_cast<std::size_t>(w - x) * 4u);
+    return O::load(tail);
+}
+
+// Stores one vector of pixels, only those before the row's end.
+template <class O>
+inline void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w, typename O::V v) {
+    constexpr std::int32_t kPixels = O::kLanes / 2;
+    if (w - x >= kPixels) {
+        O::store(row + 4 * x, v);
+        return;
+    }
+    if (w <= x) return;
+    alignas(64) std::uint8_t tail[4 * static_cast<std::size_t>(kPixels)];
+    O::store(tail, v);
+    std::memcpy(row + 4 * x, tail, static_cast<std::size_t>(w - x) * 4u);
+}
+
+// A row of pixels to its luma row and (Cr, Cb) pair row, both padded to whole vectors.
+template <class O>
+LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
+                               std::int32_t w) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const ToYcc<O> constants;
+    const ToYcc<O>& k = fromMemory(constants);
+    for (std::int32_t x = 0; x < w; x += kL) {
+        V y0, y1, c0, c1;
+        yccOfPixels<O>(loadPixels<O>(source, x, w), y0, c0, k);
+        yccOfPixels<O>(loadPixels<O>(source, x + kL / 2, w), y1, c1, k);
+        O::store(luma + x, O::packs32Ordered(y0, y1));
+        O::store(chroma + 2 * x, c0);
+        O::store(chroma + 2 * x + kL, c1);
+    }
+}
+
+template <class O>
+inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
+                           const ToRgb<O>& k, std::uint8_t* row, std::int32_t x, std::int32_t w) {
+    storePixels<O>(row, x, w, pixelsOfYcc<O>(O::widenLo(luma), c0, k));
+    storePixels<O>(row, x + O::kLanes / 2, w, pixelsOfYcc<O>(O::widenHi(luma), c1, k));
+}
+
+template <class O>
+LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
+                               std::uint8_t* destination, std::int32_t w) {
+    constexpr std::int32_t kL = O::kLanes;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
+    for (std::int32_t x = 0; x < w; x += kL) {
+        storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),
+                          k, destination, x, w);
+    }
+}
+
+}  // namespace
+}  // namespace lintra::x86

@@ -1,0 +1,191 @@
+#pragma once
+// Whole frames through the band kernels of one level O.
+//
+// Work order: the frame is cut into bands of kLanes rows. For each band, the source rows it
+// needs (the band plus the line distance above and below) are converted once into a small
+// ring of rows; the band's comb signal is detected strip by strip of columns (so the rows
+// being transposed stay in L1) and transposed so that one vector lane follows one row, run
+// through the forward and the backward pass over the whole width (the backward pass also
+// forms the correction), transposed back strip by strip, added to the converted source and
+// converted into the destination. Every stage of the definition is a function of the pixel's own
+// row (the passes) or of its column within rows y - n, y, y + n (detection and recombination), and
+// every arithmetic step is the same integer operation, so taking the frame band by band changes no
+// value: it only keeps a band's data in cache from the first stage to the last.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/x86/band_colour.h"
+#include "engine/x86/band_layout.h"
+#include "engine/x86/band_passes.h"
+#include "engine/x86/band_rows.h"
+#include "engine/x86/band_transpose.h"
+#include "engine/x86/simd_kernels.h"
+
+namespace lintra::x86 {
+namespace {
+
+inline void zeroRow(std::int16_t* row, std::ptrdiff_t count) {
+    std::memset(row, 0, static_cast<std::size_t>(count) * sizeof(std::int16_t));
+}
+
+template <class O>
+std::size_t scratchBytesT(std::int32_t width) {
+    // 18 * lanes + 24 bytes per pixel of width (600 at 32 lanes) and a 24 KiB strip; wider
+    // rows (or a layout past the address space) get no scratch and run on the portable
+    // pipelines.
+    constexpr std::int64_t kBytesPerPixelBound = 2048;
+    if (width <= 0 || width > kMaxBandWidth) return 0;
+    if (static_cast<std::int64_t>(width) * kBytesPerPixelBound > PTRDIFF_MAX) return 0;
+    BandLayout layout;
+    return bandLayout(nullptr, width, O::kLanes, layout);
+}
+
+inline std::int32_t lesser(std::int32_t a, std::int32_t b) {
+    return a < b ? a : b;
+}
+
+template <class O>
+void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
+    constexpr std::int32_t kL = O::kLanes;
+    BandLayout lay;
+    bandLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
+    const std::int32_t w = f.width, h = f.height, n = p.lineDistance, pw = lay.paddedWidth;
+    const std::int32_t sw = lay.stripWidth;
+    auto ringLuma = [&](std::int32_t y) { return lay.ring + (y % lay.ringSlots) * lay.ringPitch; };
+    auto ringChroma = [&](std::int32_t y) { return ringLuma(y) + pw; };
+    auto stripLuma = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
+    auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
+    auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
+    auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
+    std::int32_t converted = 0;
+    auto convertBefore = [&](std::int32_t end) {
+        for (; converted < end && converted < h; ++converted) {
+            rgbToYccRowT<O>(sourceRow(converted), ringLuma(converted), ringChroma(converted), w);
+        }
+    };
+    const typename O::V lumaLimit = O::set16(p.lumaVertical);
+    const typename O::V chromaLimit = O::set32(p.chromaVertical);
+    // Row y's comb signal for columns [x, x + count) into strip row r.
+    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
+        if (y >= n && y < h - n) {
+            const std::int16_t* luma[3] = {ringLuma(y - n) + x, ringLuma(y) + x,
+                                           ringLuma(y + n) + x};
+            const std::int16_t* chroma[3] = {ringChroma(y - n) + 2 * x, ringChroma(y) + 2 * x,
+                                             ringChroma(y + n) + 2 * x};
+            detectYccRow<O>(luma, chroma, stripLuma(r), stripChroma(r), count, lumaLimit,
+                            chromaLimit);
+        } else {
+            zeroRow(stripLuma(r), lay.stripPitch);
+        }
+    };
+
+    if (p.testMode != 0) {
+        for (std::int32_t y = 0; y < h; ++y) {
+            convertBefore(y + n + 1);
+            for (std::int32_t x = 0; x < w; x += sw) {
+                detect(y, x, lesser(sw, pw - x), 0);
+                testYccRow<O>(stripLuma(0), stripChroma(0), destinationRow(y) + 4 * x,
+                              lesser(sw, w - x));
+            }
+        }
+        return;
+    }
+    const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
+                              smoothingOf<O>(p.chromaHorizontal, true, p.gC), divisorOf<O, 7>(p.gY),
+                              divisorOf<O, 7>(p.gC)};
+    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        convertBefore(y0 + kL + n);
+        for (std::int32_t x = 0; x < pw; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            std::int16_t* cols = lay.cols + x * lay.colPitch;
+            transpose16<O, true>(stripLuma(0), lay.stripPitch, cols, lay.colPitch, count);
+            transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
+        }
+        forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
+        backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
+        for (std::int32_t x = 0; x < w; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            std::int16_t* pass = lay.pass + x * lay.colPitch;
+            transpose16<O, false>(stripLuma(0), lay.stripPitch, pass, lay.colPitch, count);
+            transpose32<O, false>(stripChroma(0), lay.stripPitch, pass + kL, lay.colPitch, count);
+            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+                const std::int32_t y = y0 + r;
+                finishYccRow<O>(sourceRow(y) + 4 * x, ringLuma(y) + x, ringChroma(y) + 2 * x,
+                                stripLuma(r), stripChroma(r), destinationRow(y) + 4 * x,
+                                lesser(sw, w - x));
+            }
+        }
+    }
+}
+
+template <class O>
+void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
+    constexpr std::int32_t kL = O::kLanes;
+    BandLayout lay;
+    bandLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
+    const std::int32_t w = f.width, h = f.height, n = p.lineDistance, pw = lay.paddedWidth;
+    const std::int32_t sw = lay.stripWidth;
+    auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
+    auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
+    auto stripBlueRed = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
+    auto stripGreen = [&](std::int32_t r) { return stripBlueRed(r) + 2 * sw; };
+    const typename O::V limit = O::set32(p.vertical);
+    // Row y's comb signal for columns [x, x + count) into strip row r.
+    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
+        if (y >= n && y < h - n) {
+            const std::int32_t at = 4 * x;
+            detectRgbRow<O>(sourceRow(y - n) + at, sourceRow(y) + at, sourceRow(y + n) + at,
+                            stripBlueRed(r), stripGreen(r), w - x, count, limit);
+        } else {
+            zeroRow(stripBlueRed(r), lay.stripPitch);
+        }
+    };
+
+    if (p.testMode != 0) {
+        for (std::int32_t y = 0; y < h; ++y) {
+            for (std::int32_t x = 0; x < w; x += sw) {
+                detect(y, x, lesser(sw, pw - x), 0);
+                testRgbRow<O>(stripBlueRed(0), stripGreen(0), destinationRow(y) + 4 * x,
+                              lesser(sw, w - x));
+            }
+        }
+        return;
+    }
+    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g)};
+    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        for (std::int32_t x = 0; x < pw; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            std::int16_t* cols = lay.cols + x * lay.colPitch;
+            transpose32<O, true>(stripBlueRed(0), lay.stripPitch, cols, lay.colPitch, count);
+            transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
+        }
+        forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
+        backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
+        for (std::int32_t x = 0; x < w; x += sw) {
+            const std::int32_t count = lesser(sw, pw - x);
+            std::int16_t* pass = lay.pass + x * lay.colPitch;
+            transpose32<O, false>(stripBlueRed(0), lay.stripPitch, pass, lay.colPitch, count);
+            transpose16<O, false>(stripGreen(0), lay.stripPitch, pass + 2 * kL, lay.colPitch,
+                                  count);
+            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+                const std::int32_t y = y0 + r;
+                finishRgbRow<O>(sourceRow(y) + 4 * x, stripBlueRed(r), stripGreen(r),
+                                destinationRow(y) + 4 * x, lesser(sw, w - x));
+            }
+        }
+    }
+}
+
+template <class O>
+const SimdKernels& kernelTable() {
+    static const SimdKernels kernels{O::kLanes,      &scratchBytesT<O>, &filterYccT<O>,
+                                     &filterRgbT<O>, &rgbToYccRowT<O>,  &yccToRgbRowT<O>};
+    return kernels;
+}
+
+}  // namespace
+}  // namespace lintra::x86

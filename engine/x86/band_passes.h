@@ -1,0 +1,214 @@
+#pragma once
+// The recursive passes over a transposed band: one vector lane per row, columns taken in
+// order, so each lane runs exactly the per-row recurrence of the portable pipeline. Then the
+// division of the recombination, exact in 16-bit lanes.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/x86/band_layout.h"
+
+namespace lintra::x86 {
+namespace {
+
+inline constexpr std::int32_t kWeightOne = 256;
+inline constexpr int kSmoothShift = 8;  // ((256 - g) * d + 128) >> 8
+inline constexpr int kHalfShift = 9;    // ((256 - g) * c + 256) >> 9
+
+// Constants of one smoothing group: limit and the two rounded products with 256 - g.
+template <class O>
+struct Smoothing {
+    typename O::V limit;
+    typename O::MulK smooth;
+    typename O::MulK half;
+};
+
+template <class O>
+inline Smoothing<O> smoothingOf(std::int32_t limit, bool vector, std::int32_t g) {
+    return Smoothing<O>{vector ? O::set32(limit) : O::set16(limit),
+                        O::mulK(kWeightOne - g, kSmoothShift), O::mulK(kWeightOne - g, kHalfShift)};
+}
+
+// ((256 - g) * c + g * s + 128) >> 8 = s + (((256 - g) * (c - s) + 128) >> 8): the 256 * s
+// part is a whole multiple, so the rounding is unchanged.
+template <class O>
+inline typename O::V stepScalar(typename O::V c, typename O::V s, const Smoothing<O>& k) {
+    const typename O::V d = O::sub16(c, s);
+    return O::select16(O::gt16(O::abs16(d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
+}
+
+// (Cr, Cb) or (B, R) pairs: the squared distance of a pair is one multiply-add, and the
+// 32-bit comparison masks both of its 16-bit lanes.
+template <class O>
+inline typename O::V stepPair(typename O::V c, typename O::V s, const Smoothing<O>& k) {
+    const typename O::V d = O::sub16(c, s);
+    return O::select32(O::gt32(O::madd(d, d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
+}
+
+// RGB: the (B, R) pairs of rows in low and high halves, and green in 16-bit lanes; widening
+// green's lanes lines its rows up with the pairs' (see transpose32), so each row's squared
+// distance is two multiply-adds.
+template <class O>
+inline void stepRgb(const typename O::V c[3], typename O::V s[3], const Smoothing<O>& k) {
+    using V = typename O::V;
+    const V dLo = O::sub16(c[0], s[0]);
+    const V dHi = O::sub16(c[1], s[1]);
+    const V dG = O::sub16(c[2], s[2]);
+    const V gLo = O::unpackLo16(dG, O::zero());
+    const V gHi = O::unpackHi16(dG, O::zero());
+    const auto restartLo = O::gt32(O::add32(O::madd(dLo, dLo), O::madd(gLo, gLo)), k.limit);
+    const auto restartHi = O::gt32(O::add32(O::madd(dHi, dHi), O::madd(gHi, gHi)), k.limit);
+    s[0] = O::select32(restartLo, c[0], O::add16(s[0], O::mulRound(dLo, k.smooth)));
+    s[1] = O::select32(restartHi, c[1], O::add16(s[1], O::mulRound(dHi, k.smooth)));
+    s[2] = O::selectHalves(restartLo, restartHi, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));
+}
+
+template <class O>
+inline typename O::V lessOwnHalf(typename O::V s, typename O::V c, const Smoothing<O>& k) {
+    return O::sub16(s, O::mulRound(c, k.half));
+}
+
+// Truncating division of num * 2^kScaleShift by D = g + 256, for |num| < 2^14: a multiply-
+// high by floor(2^(16 + kScaleShift) / D) is low by at most one, and the remainder, exact
+// modulo 2^16 because it lies in 0 .. 2D - 1, says when.
+template <class O>
+struct Divisor {
+    typename O::V magic;
+    typename O::V divisor;
+    typename O::V divisorLess1;
+};
+
+template <class O, int kScaleShift>
+inline Divisor<O> divisorOf(std::int32_t g) {
+    const std::int32_t d = g + kWeightOne;
+    return Divisor<O>{O::set16(((1 << (16 + kScaleShift)) / d)), O::set16(d), O::set16(d - 1)};
+}
+
+template <class O, int kScaleShift>
+inline typename O::V divide(typename O::V num, const Divisor<O>& k) {
+    using V = typename O::V;
+    const V sign = O::template srai16<15>(num);
+    const V a = O::abs16(num);
+    const V q = O::mulhiU16(a, k.magic);
+    const V r = O::sub16(O::template slli16<kScaleShift>(a), O::mullo16(q, k.divisor));
+    const V exact = O::incrementIf16(O::gt16(r, k.divisorLess1), q);
+    return O::sub16(O::xorV(exact, sign), sign);
+}
+
+// YUV columns: [luma | Cr/Cb rows 0..L/2-1 | Cr/Cb rows L/2..L-1] per column.
+template <class O>
+struct YccPasses {
+    Smoothing<O> luma;
+    Smoothing<O> chroma;
+    Divisor<O> lumaDivisor;
+    Divisor<O> chromaDivisor;
+};
+
+// Forward over columns 0 .. count - 1, cols -> pass.
+template <class O>
+LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                             std::int32_t count, const YccPasses<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    V sY = O::load(cols), sC0 = O::load(cols + kL), sC1 = O::load(cols + 2 * kL);
+    O::store(pass, sY);
+    O::store(pass + kL, sC0);
+    O::store(pass + 2 * kL, sC1);
+    for (std::int32_t x = 1; x < count; ++x) {
+        const std::int16_t* c = cols + x * colPitch;
+        std::int16_t* out = pass + x * colPitch;
+        const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
+        sY = stepScalar<O>(cY, sY, k.luma);
+        sC0 = stepPair<O>(cC0, sC0, k.chroma);
+        sC1 = stepPair<O>(cC1, sC1, k.chroma);
+        O::store(out, lessOwnHalf<O>(sY, cY, k.luma));
+        O::store(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma));
+        O::store(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma));
+    }
+}
+
+// Backward from column w - 1, combined at once with the forward result into the correction
+// ((forward + backward + 1) * 128) / (g + 256), left in pass.
+template <class O>
+LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                              std::int32_t w, const YccPasses<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const V one = O::set16(1);
+    auto correct = [&](std::int16_t* out, V backward, const Divisor<O>& d) {
+        O::store(out, divide<O, 7>(O::add16(O::add16(O::load(out), backward), one), d));
+    };
+    const std::int16_t* last = cols + (w - 1) * colPitch;
+    V sY = O::load(last), sC0 = O::load(last + kL), sC1 = O::load(last + 2 * kL);
+    std::int16_t* out = pass + (w - 1) * colPitch;
+    correct(out, sY, k.lumaDivisor);
+    correct(out + kL, sC0, k.chromaDivisor);
+    correct(out + 2 * kL, sC1, k.chromaDivisor);
+    for (std::int32_t x = w - 2; x >= 0; --x) {
+        const std::int16_t* c = cols + x * colPitch;
+        out = pass + x * colPitch;
+        const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
+        sY = stepScalar<O>(cY, sY, k.luma);
+        sC0 = stepPair<O>(cC0, sC0, k.chroma);
+        sC1 = stepPair<O>(cC1, sC1, k.chroma);
+        correct(out, lessOwnHalf<O>(sY, cY, k.luma), k.lumaDivisor);
+        correct(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma), k.chromaDivisor);
+        correct(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma), k.chromaDivisor);
+    }
+}
+
+// RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).
+template <class O>
+struct RgbPasses {
+    Smoothing<O> smoothing;
+    Divisor<O> divisor;
+};
+
+template <class O>
+LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                             std::int32_t count, const RgbPasses<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    V s[3];
+    for (int i = 0; i < 3; ++i) {
+        s[i] = O::load(cols + i * kL);
+        O::store(pass + i * kL, s[i]);
+    }
+    for (std::int32_t x = 1; x < count; ++x) {
+        const std::int16_t* c = cols + x * colPitch;
+        std::int16_t* out = pass + x * colPitch;
+        const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
+        stepRgb<O>(cv, s, k.smoothing);
+        for (int i = 0; i < 3; ++i)
+            O::store(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+    }
+}
+
+// Backward, combined with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
+template <class O>
+LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
+                              std::int32_t w, const RgbPasses<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const V rounding = O::set16(16);  // 128 / 8
+    auto correct = [&](std::int16_t* out, V backward) {
+        O::store(out,
+                 divide<O, 3>(O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
+    };
+    V s[3];
+    const std::int16_t* last = cols + (w - 1) * colPitch;
+    for (int i = 0; i < 3; ++i) {
+        s[i] = O::load(last + i * kL);
+        correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+    }
+    for (std::int32_t x = w - 2; x >= 0; --x) {
+        const std::int16_t* c = cols + x * colPitch;
+        std::int16_t* out = pass + x * colPitch;
+        const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
+        stepRgb<O>(cv, s, k.smoothing);
+        for (int i = 0; i < 3; ++i) correct(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+    }
+}
+
+}  // namespace
+}  // namespace lintra::x86

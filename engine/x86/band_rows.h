@@ -1,0 +1,199 @@
+#pragma once
+// Row-wise stages of the band kernels (comb detection, recombination, test-mode output),
+// written once over a level's operations O. Rows are padded to whole vectors.
+
+#include <cstdint>
+
+#include "engine/x86/band_colour.h"
+#include "engine/x86/band_layout.h"
+
+namespace lintra::x86 {
+namespace {
+
+inline constexpr std::int32_t kMaxYcc = 4095;
+inline constexpr std::int32_t kMaxChannel = 255;
+inline constexpr std::int32_t kTestModeOffset = 2048;
+inline constexpr std::int32_t kTestModeGrey = 0x808080;
+
+// Each neighbour is halved on its own before the sum, as in the portable pipeline.
+template <class O>
+inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V bottom) {
+    return O::sub16(O::add16(O::template srai16<1>(top), O::template srai16<1>(bottom)), mid);
+}
+
+// A strip of `count` pixels (a whole number of vectors) of one row: luma samples and
+// (Cr, Cb) pairs. The luma limit fits a 16-bit lane and the chroma limit a 32-bit lane (see
+// simd_dispatch.cpp).
+template <class O>
+LINTRA_STAGE void detectYccRow(const std::int16_t* const luma[3],
+                               const std::int16_t* const chroma[3], std::int16_t* outLuma,
+                               std::int16_t* outChroma, std::int32_t count, typename O::V lumaLimit,
+                               typename O::V chromaLimit) {
+    using V = typename O::V;
+    for (std::int32_t i = 0; i < count; i += O::kLanes) {
+        const V c = combOf<O>(O::load(luma[0] + i), O::load(luma[1] + i), O::load(luma[2] + i));
+        O::store(outLuma + i, O::zeroIf16(O::gt16(O::abs16(c), lumaLimit), c));
+    }
+    for (std::int32_t i = 0; i < 2 * count; i += O::kLanes) {
+        const V c =
+            combOf<O>(O::load(chroma[0] + i), O::load(chroma[1] + i), O::load(chroma[2] + i));
+        O::store(outChroma + i, O::zeroIf32(O::gt32(O::madd(c, c), chromaLimit), c));
+    }
+}
+
+// The corrections of w pixels added to their converted source, clamped, converted back.
+// Where every correction of a vector is zero the pixels are the source's: the conversion
+// round trip returns every 24-bit colour unchanged, so only byte 3 needs clearing.
+template <class O>
+LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* luma,
+                               const std::int16_t* chroma, const std::int16_t* lumaCorrection,
+                               const std::int16_t* chromaCorrection, std::uint8_t* destination,
+                               std::int32_t w) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxYcc);
+    const V colour = O::set32(0x00FFFFFF);
+    auto sum = [&](const std::int16_t* source, V q) {
+        return O::min16(O::max16(O::add16(O::load(source), q), lo), hi);
+    };
+    for (std::int32_t x = 0; x < w; x += kL) {
+        const V qY = O::load(lumaCorrection + x);
+        const V q0 = O::load(chromaCorrection + 2 * x);
+        const V q1 = O::load(chromaCorrection + 2 * x + kL);
+        if (O::allZero(O::orV(qY, O::orV(q0, q1)))) {
+            storePixels<O>(destination, x, w, O::andV(loadPixels<O>(pixels, x, w), colour));
+            storePixels<O>(destination, x + kL / 2, w,
+                           O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
+            continue;
+        }
+        storeYccPixels<O>(sum(luma + x, qY), sum(chroma + 2 * x, q0), sum(chroma + 2 * x + kL, q1),
+                          k, destination, x, w);
+    }
+}
+
+// Test mode: the comb signal offset to mid-scale, converted as it is.
+template <class O>
+LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
+                             std::uint8_t* destination, std::int32_t w) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const ToRgb<O> constants;
+    const ToRgb<O>& k = fromMemory(constants);
+    const V offset = O::set16(kTestModeOffset);
+    auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
+    for (std::int32_t x = 0; x < w; x += kL) {
+        storeYccPixels<O>(shown(luma + x), shown(chroma + 2 * x), shown(chroma + 2 * x + kL), k,
+                          destination, x, w);
+    }
+}
+
+// RGB strips hold (B, R) pairs, the pixel's own byte positions, and green as 16-bit
+// samples. The channels are treated alike everywhere, so how they are
+// grouped changes no value.
+template <class O>
+inline typename O::V blueRedOf(typename O::V p) {
+    return O::andV(p, O::set32(0x00FF00FF));
+}
+template <class O>
+inline typename O::V greenOf(typename O::V p) {
+    return O::andV(O::template srli32<8>(p), O::set32(0xFF));
+}
+
+// 16 * (average of the neighbours - line) = 8 * (t + b - 2m), exact in 16-bit lanes.
+template <class O>
+inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O::V bottom) {
+    return O::template slli16<3>(O::sub16(O::add16(top, bottom), O::add16(mid, mid)));
+}
+
+// One vector of pixels: (B, R) comb pairs into out, green comb as (G, 0) pairs returned.
+template <class O>
+inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t* mid,
+                                     const std::uint8_t* bottom, std::int32_t x, std::int32_t w,
+                                     typename O::V limit, std::int16_t* outBlueRed) {
+    using V = typename O::V;
+    const V t = loadPixels<O>(top, x, w);
+    const V m = loadPixels<O>(mid, x, w);
+    const V b = loadPixels<O>(bottom, x, w);
+    const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
+    const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
+    const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
+    O::store(outBlueRed + 2 * x, O::zeroIf32(dropped, br));
+    // Sign-extended, so that packing to 16 bits keeps negative values.
+    return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));
+}
+
+// A strip of `count` pixels (a whole number of vectors) of which the first w exist.
+template <class O>
+LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
+                               const std::uint8_t* bottom, std::int16_t* outBlueRed,
+                               std::int16_t* outGreen, std::int32_t w, std::int32_t count,
+                               typename O::V limit) {
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < count; x += kL) {
+        const auto g0 = detectRgbPixels<O>(top, mid, bottom, x, w, limit, outBlueRed);
+        const auto g1 = detectRgbPixels<O>(top, mid, bottom, x + kL / 2, w, limit, outBlueRed);
+        O::store(outGreen + x, O::packs32Ordered(g0, g1));
+    }
+}
+
+// Source pixels plus corrections, each channel clamped to 0..255. The widened green
+// correction fills the upper half of its lane with its sign, which the clamp turns into 0.
+template <class O>
+inline void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
+                            typename O::V green, std::uint8_t* destination, std::int32_t x,
+                            std::int32_t w) {
+    using V = typename O::V;
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxChannel);
+    const V p = loadPixels<O>(source, x, w);
+    const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x)), lo), hi);
+    const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
+    storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
+}
+
+template <class O>
+LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* blueRed,
+                               const std::int16_t* green, std::uint8_t* destination,
+                               std::int32_t w) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < w; x += kL) {
+        const V g = O::load(green + x);
+        finishRgbPixels<O>(source, blueRed, O::widenLo(g), destination, x, w);
+        finishRgbPixels<O>(source, blueRed, O::widenHi(g), destination, x + kL / 2, w);
+    }
+}
+
+// 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
+// and borrows cross bytes exactly as in the portable pipeline. R >> 4 is taken from the
+// upper half of the (B, R) lane: the lower half adds less than 2^16 to R * 2^16, which
+// never reaches the next multiple of 2^20.
+template <class O>
+inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
+    using V = typename O::V;
+    const V r = O::template srai32<20>(br);
+    const V g = O::template srai32<4>(green);
+    const V b = O::template srai32<20>(O::template slli32<16>(br));
+    return O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
+                    O::add32(O::template slli32<8>(g), b));
+}
+
+template <class O>
+LINTRA_STAGE void testRgbRow(const std::int16_t* blueRed, const std::int16_t* green,
+                             std::uint8_t* destination, std::int32_t w) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    for (std::int32_t x = 0; x < w; x += kL) {
+        const V g = O::load(green + x);
+        storePixels<O>(destination, x, w,
+                       testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
+        storePixels<O>(destination, x + kL / 2, w,
+                       testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
+    }
+}
+
+}  // namespace
+}  // namespace lintra::x86

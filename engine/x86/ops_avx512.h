@@ -1,0 +1,128 @@
+#pragma once
+// 512-bit operations at the AVX-512 (F + BW) level. Included only by band_kernels_avx512.cpp.
+
+#include <immintrin.h>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lintra::x86 {
+namespace {
+
+struct Avx512Ops {
+    using V = __m512i;
+    using M16 = __mmask32;
+    using M32 = __mmask16;
+    static constexpr int kLanes = 32;  // 16-bit lanes; four 128-bit blocks
+
+    static V load(const void* p) { return _mm512_loadu_si512(p); }
+    static void store(void* p, V v) { _mm512_storeu_si512(p, v); }
+    static __m128i load128(const std::int16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
+    static V loadBlocks(const std::int16_t* p, std::ptrdiff_t s) {
+        V v = _mm512_castsi128_si512(load128(p));
+        v = _mm512_inserti32x4(v, load128(p + s), 1);
+        v = _mm512_inserti32x4(v, load128(p + 2 * s), 2);
+        return _mm512_inserti32x4(v, load128(p + 3 * s), 3);
+    }
+    static void storeBlocks(std::int16_t* p, std::ptrdiff_t s, V v) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm512_castsi512_si128(v));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + s), _mm512_extracti32x4_epi32(v, 1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * s), _mm512_extracti32x4_epi32(v, 2));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 3 * s), _mm512_extracti32x4_epi32(v, 3));
+    }
+
+    static V zero() { return _mm512_setzero_si512(); }
+    static V set16(std::int32_t v) { return _mm512_set1_epi16(static_cast<short>(v)); }
+    static V set32(std::int32_t v) { return _mm512_set1_epi32(v); }
+
+    static V add16(V a, V b) { return _mm512_add_epi16(a, b); }
+    static V sub16(V a, V b) { return _mm512_sub_epi16(a, b); }
+    static V add32(V a, V b) { return _mm512_add_epi32(a, b); }
+    static V sub32(V a, V b) { return _mm512_sub_epi32(a, b); }
+    static V andV(V a, V b) { return _mm512_and_si512(a, b); }
+    static V orV(V a, V b) { return _mm512_or_si512(a, b); }
+    static V xorV(V a, V b) { return _mm512_xor_si512(a, b); }
+    template <int S>
+    static V srai16(V v) {
+        return _mm512_srai_epi16(v, S);
+    }
+    template <int S>
+    static V slli16(V v) {
+        return _mm512_slli_epi16(v, S);
+    }
+    template <int S>
+    static V srai32(V v) {
+        return _mm512_srai_epi32(v, S);
+    }
+    template <int S>
+    static V srli32(V v) {
+        return _mm512_srli_epi32(v, S);
+    }
+    template <int S>
+    static V slli32(V v) {
+        return _mm512_slli_epi32(v, S);
+    }
+    static V max16(V a, V b) { return _mm512_max_epi16(a, b); }
+    static V min16(V a, V b) { return _mm512_min_epi16(a, b); }
+    static V abs16(V v) { return _mm512_abs_epi16(v); }
+    static V madd(V a, V b) { return _mm512_madd_epi16(a, b); }
+    static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
+    static V mullo16(V a, V b) { return _mm512_mullo_epi16(a, b); }
+
+    static bool allZero(V v) { return _mm512_test_epi64_mask(v, v) == 0; }
+    static M16 gt16(V a, V b) { return _mm512_cmpgt_epi16_mask(a, b); }
+    static M32 gt32(V a, V b) { return _mm512_cmpgt_epi32_mask(a, b); }
+    static V select16(M16 m, V a, V b) { return _mm512_mask_mov_epi16(b, m, a); }
+    static V select32(M32 m, V a, V b) { return _mm512_mask_mov_epi32(b, m, a); }
+    // 16-bit select from the masks of the low and high 32-bit halves (unpackLo16/Hi16 order).
+    static V selectHalves(M32 lo, M32 hi, V a, V b) {
+        const V ones = _mm512_set1_epi32(-1);
+        const V m =
+            _mm512_packs_epi32(_mm512_maskz_mov_epi32(lo, ones), _mm512_maskz_mov_epi32(hi, ones));
+        return _mm512_ternarylogic_epi32(m, a, b, 0xCA);
+    }
+    static V zeroIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(static_cast<M16>(~m), v); }
+    static V zeroIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(static_cast<M32>(~m), v); }
+    static V incrementIf16(M16 m, V v) {
+        return _mm512_mask_add_epi16(v, m, v, _mm512_set1_epi16(1));
+    }
+
+    // See Avx2Ops::mulK: the rounding multiply-high with k << (15 - shift).
+    struct MulK {
+        V factor;
+    };
+    static MulK mulK(std::int32_t k, int shift) {
+        const std::int32_t f = k << (15 - shift);
+        return MulK{_mm512_set1_epi16(static_cast<short>(f > 32767 ? 32767 : f))};
+    }
+    static V mulRound(V d, const MulK& k) { return _mm512_mulhrs_epi16(d, k.factor); }
+
+    static V packs32Ordered(V a, V b) {
+        const V order = _mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0);
+        return _mm512_permutexvar_epi64(order, _mm512_packs_epi32(a, b));
+    }
+    static V widenLo(V v) { return _mm512_cvtepi16_epi32(_mm512_castsi512_si256(v)); }
+    static V widenHi(V v) { return _mm512_cvtepi16_epi32(_mm512_extracti64x4_epi64(v, 1)); }
+
+    // Bytes b0-3 g0-3 r0-3 0000 of each block to pixels b g r 0.
+    static V interleaveBgr0(V bytes) {
+        const V order = _mm512_broadcast_i32x4(
+            _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
+        return _mm512_shuffle_epi8(bytes, order);
+    }
+    static V packs32(V a, V b) { return _mm512_packs_epi32(a, b); }
+    static V packus16(V a, V b) { return _mm512_packus_epi16(a, b); }
+    static V shiftBlock8Bytes(V v) { return _mm512_bsrli_epi128(v, 8); }
+    static V unpackLo8(V a, V b) { return _mm512_unpacklo_epi8(a, b); }
+    static V unpackLo16(V a, V b) { return _mm512_unpacklo_epi16(a, b); }
+    static V unpackHi16(V a, V b) { return _mm512_unpackhi_epi16(a, b); }
+    static V unpackLo32(V a, V b) { return _mm512_unpacklo_epi32(a, b); }
+    static V unpackHi32(V a, V b) { return _mm512_unpackhi_epi32(a, b); }
+    static V unpackLo64(V a, V b) { return _mm512_unpacklo_epi64(a, b); }
+    static V unpackHi64(V a, V b) { return _mm512_unpackhi_epi64(a, b); }
+};
+
+}  // namespace
+}  // namespace lintra::x86

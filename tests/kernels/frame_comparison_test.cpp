@@ -1,0 +1,132 @@
+// Every CPU level against the literal reference on the same random frames and settings:
+// whole frames through runFrame, bit for bit, with guard bytes around the destination.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+
+#include "engine/filter_instance.h"
+#include "engine/frame_driver.h"
+#include "tests/kernels/test_frames.h"
+#include "tests/reference/reference_filter.h"
+
+namespace lintra::testing {
+namespace {
+
+struct Case {
+    std::int32_t width;
+    std::int32_t height;
+    std::int32_t sourceGap;
+    std::int32_t destinationGap;
+    Content content;
+    FilterSettings settings;
+};
+
+std::int32_t rowGap(std::mt19937& rng, std::int32_t width) {
+    switch (rng() % 4) {
+        case 0:
+            return 0;
+        case 1:
+            return 4 * static_cast<std::int32_t>(rng() % 5);
+        case 2:
+            return -8 * width - 4 * static_cast<std::int32_t>(rng() % 3);  // bottom-up
+        default:
+            return static_cast<std::int32_t>(rng() % 7);  // not a whole pixel
+    }
+}
+
+Case randomCase(std::mt19937& rng, std::int32_t maxWidth, std::int32_t maxHeight) {
+    Case c{};
+    c.width = 1 + static_cast<std::int32_t>(rng() % static_cast<std::uint32_t>(maxWidth));
+    c.height = 1 + static_cast<std::int32_t>(rng() % static_cast<std::uint32_t>(maxHeight));
+    c.sourceGap = rowGap(rng, c.width);
+    c.destinationGap = rowGap(rng, c.width);
+    c.content = rng() % 3 == 0 ? Content::random : Content::pattern;
+    c.settings = randomSettings(rng);
+    return c;
+}
+
+// Runs one case at every level; returns false (after reporting) at the first difference.
+bool checkCase(const Case& c, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    GuardedFrame source(c.width, c.height, c.sourceGap);
+    fillFrame(source, c.content, rng);
+    GuardedFrame expected(c.width, c.height, c.destinationGap);
+    reference::filterFrame(c.settings, source.view(), expected.view());
+    for (const CpuLevel level : availableLevels()) {
+        GuardedFrame destination(c.width, c.height, c.destinationGap);
+        FilterInstance instance{};
+        instance.settings = c.settings;
+        EXPECT_EQ(startRun(instance, source.view(), level), 0);
+        EXPECT_EQ(runLevel(instance), level);
+        EXPECT_EQ(runFrame(instance, source.view(), destination.view()), 0);
+        endRun(instance);
+        const bool same = destination.pixels() == expected.pixels();
+        const bool guarded = destination.guardsIntact() && source.guardsIntact();
+        if (!same || !guarded) {
+            ADD_FAILURE() << "seed " << seed << ", level " << cpuLevelName(level) << ", " << c.width
+                          << "x" << c.height << ", gaps " << c.sourceGap << "/" << c.destinationGap
+                          << ", " << describe(c.settings) << (same ? "" : ": output differs")
+                          << (guarded ? "" : ": guard bytes written");
+            return false;
+        }
+    }
+    return true;
+}
+
+void runCases(std::uint32_t firstSeed, int count, std::int32_t maxWidth, std::int32_t maxHeight) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(i);
+        std::mt19937 rng(seed);
+        if (!checkCase(randomCase(rng, maxWidth, maxHeight), seed)) return;
+    }
+}
+
+TEST(FrameComparison, SmallFramesEverySetting) {
+    runCases(1000, 4000, 40, 24);
+}
+
+TEST(FrameComparison, WiderFramesSeveralBands) {
+    runCases(50000, 400, 150, 100);
+}
+
+// Rows wider than the column strips of every level (128, 256 and 512 pixels).
+TEST(FrameComparison, WideRowsSeveralStrips) { runCases(70000, 60, 1200, 40); }
+
+// Every coefficient, so each division constant is used at least once per level.
+TEST(FrameComparison, EveryCoefficient) {
+    for (std::int32_t g = 0; g <= 255; ++g) {
+        std::mt19937 rng(static_cast<std::uint32_t>(g));
+        Case c = randomCase(rng, 70, 40);
+        c.width = 37 + g % 5;
+        c.height = 33;
+        c.content = Content::pattern;
+        setDefaults(c.settings);
+        c.settings.yCoefficient = g;
+        c.settings.uvCoefficient = 255 - g;
+        c.settings.interlaced = g % 2;
+        c.settings.rgbProcessing = (g / 2) % 2;
+        c.settings.yVerticalThreshold = c.settings.yHorizontalThreshold = 3 + g % 30;
+        c.settings.uvVerticalThreshold = c.settings.uvHorizontalThreshold = 5 + g % 40;
+        if (!checkCase(c, 900000 + static_cast<std::uint32_t>(g))) return;
+    }
+}
+
+TEST(FrameComparison, LevelsDetectedAndCapped) {
+    EXPECT_EQ(availableLevels().front(), CpuLevel::scalar);
+    CpuLevel level = CpuLevel::scalar;
+    EXPECT_TRUE(parseCpuLevel("avx2", level));
+    EXPECT_EQ(level, CpuLevel::avx2);
+    EXPECT_FALSE(parseCpuLevel("avx3", level));
+    EXPECT_FALSE(parseCpuLevel(nullptr, level));
+    EXPECT_EQ(level, CpuLevel::avx2);
+    for (const CpuLevel l : availableLevels()) {
+        CpuLevel back = CpuLevel::scalar;
+        EXPECT_TRUE(parseCpuLevel(cpuLevelName(l), back));
+        EXPECT_EQ(back, l);
+    }
+}
+
+}  // namespace
+}  // namespace lintra::testing

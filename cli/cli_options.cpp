@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "cli/config_text.h"
+#include "cli/cpu_environment.h"
 #include "dialog/settings_rules.h"
 
 namespace lintra {
@@ -66,7 +67,7 @@ bool takesValue(const std::string& name) {
         "--luma-length",    "--chroma-length",
         "--luma-threshold", "--chroma-threshold",
         "--write-sample",   "--write-clean-sample",
-        "--measure",
+        "--measure",        "--cpu",
     };
     for (const char* v : kValued) {
         if (name == v) return true;
@@ -84,6 +85,12 @@ bool applyOption(const std::string& name, const char* value, CliOptions& o, std:
     if (name == "--config") {
         if (parseConfigText(value, o.settings, error)) return true;
         error = "--config: " + error;
+        return false;
+    }
+    if (name == "--cpu") {
+        o.cpuGiven = true;
+        if (parseCpuLevel(value, o.cpuCap)) return true;
+        error = badCpuLevelMessage("--cpu", value);
         return false;
     }
     if (name == "--size") {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/cpu_level.h"
 #include "engine/filter_settings.h"
 
 namespace lintra {
@@ -23,6 +24,8 @@ struct CliOptions {
     bool raw = false;           // --size given: raw bgr0 frames instead of PNG
     std::int32_t rawWidth = 0;
     std::int32_t rawHeight = 0;
+    CpuLevel cpuCap = CpuLevel::avx512;  // --cpu: the highest level the engine may use
+    bool cpuGiven = false;
     bool cleanSample = false;  // --write-clean-sample: the sample without its pattern
     std::string input;         // "-" is stdin
     std::string output;        // "-" is stdout; for writeSample/measure: the file

@@ -34,6 +34,10 @@ Settings (applied in command-line order on top of the defaults):
                       to standard error and the file is filtered as well
 
 Other:
+  --cpu=LEVEL                the highest instruction set to use: scalar, sse2, avx2 or
+                             avx512 (default: the best this processor has; the
+                             environment variable LINTRA_CPU sets the same). Every level
+                             gives the same output.
   --write-sample FILE        write the built-in sample picture (PNG) and exit
   --write-clean-sample FILE  the same picture without its added pattern
   --measure FILE             print the pattern strength of a PNG: the mean over R, G, B of

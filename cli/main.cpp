@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/cpu_environment.h"
 #include "cli/help_text.h"
 #include "cli/png_command.h"
 #include "cli/raw_command.h"
@@ -34,6 +35,10 @@ int runCommand(int argc, char** argv) {
     lintra::CliOptions options;
     std::string error;
     if (!lintra::parseCommandLine(argc, argv, options, error)) {
+        std::fprintf(stderr, "lintra: %s\n", error.c_str());
+        return kUsageError;
+    }
+    if (!options.cpuGiven && !lintra::cpuCapFromEnvironment(options.cpuCap, error)) {
         std::fprintf(stderr, "lintra: %s\n", error.c_str());
         return kUsageError;
     }

@@ -8,12 +8,12 @@
 
 namespace lintra {
 
-bool filterPicture(const FilterSettings& settings, Picture& picture) {
+bool filterPicture(const FilterSettings& settings, Picture& picture, CpuLevel cap) {
     FilterInstance instance{settings, nullptr, nullptr, nullptr};
     Picture result;
     resizePicture(result, picture.width, picture.height);
     const FrameView source = frameOf(picture);
-    bool ok = startRun(instance, source) == 0;
+    bool ok = startRun(instance, source, cap) == 0;
     if (ok) ok = runFrame(instance, source, frameOf(result)) == 0;
     endRun(instance);
     if (!ok) return false;
@@ -28,7 +28,7 @@ int runPngCommand(const CliOptions& options) {
         std::fprintf(stderr, "lintra: %s\n", error.c_str());
         return 1;
     }
-    if (!filterPicture(options.settings, picture)) {
+    if (!filterPicture(options.settings, picture, options.cpuCap)) {
         std::fprintf(stderr, "lintra: %s: not enough memory to filter a %dx%d picture\n",
                      displayName(options.input, false).c_str(), picture.width, picture.height);
         return 1;

@@ -106,7 +106,7 @@ int runRawCommand(const CliOptions& options) {
     FilterInstance instance{options.settings, nullptr, nullptr, nullptr};
     const FrameView shape{nullptr, options.rawWidth, options.rawHeight, 0};
     int status = 0;
-    if (startRun(instance, shape) != 0) {
+    if (startRun(instance, shape, options.cpuCap) != 0) {
         status = fail("not enough memory for " + std::to_string(options.rawWidth) + "x" +
                       std::to_string(options.rawHeight) + " frames");
     } else {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/cpu_environment.h"
 #include "cli/video_run.h"
 #include "persistence/config_line.h"
 
@@ -35,7 +36,7 @@ Options:
   --print-config   print the resulting "Config(...)" line to standard error
   -h, --help       this text
   Settings: every settings option of 'lintra' (--config, --rgb, --progressive, --test-mode,
-  --luma-length, ... see 'lintra --help').
+  --luma-length, ... see 'lintra --help'); --cpu=LEVEL as there.
 
 Progress goes to standard error: a bar on a terminal, otherwise one line per second.
 Exit status: 0 success, 1 failure (no output written), 2 usage error.
@@ -152,6 +153,8 @@ bool parseVideoCommandLine(int argc, char** argv, VideoCommandLine& line, std::s
     line.options.input = cli.input;
     line.options.output = cli.output;
     line.options.settings = cli.settings;
+    line.options.cpuCap = cli.cpuCap;
+    if (!cli.cpuGiven) return cpuCapFromEnvironment(line.options.cpuCap, error);
     return true;
 }
 

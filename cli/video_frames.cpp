@@ -72,11 +72,12 @@ bool writeFull(int fd, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-void filterWorker(Shared& s, const FilterSettings& settings, std::int32_t w, std::int32_t h) {
+void filterWorker(Shared& s, const FilterSettings& settings, std::int32_t w, std::int32_t h,
+                  CpuLevel cap) {
     FilterInstance instance{};
     instance.settings = settings;
     FrameView view{nullptr, w, h, 0};
-    if (startRun(instance, view) != 0) {
+    if (startRun(instance, view, cap) != 0) {
         endRun(instance);
         s.fail("not enough memory for the filter's work planes");
         return;
@@ -159,7 +160,8 @@ void reader(Shared& s, int fd) {
 
 StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
                                 int threads,
-                                const std::function<void(std::int64_t)>& framesWritten) {
+                                const std::function<void(std::int64_t)>& framesWritten,
+                                CpuLevel cap) {
     StreamOutcome outcome;
     if (stream.width <= 0 || stream.height <= 0 || threads < 1) {
         outcome.error = "no frames to filter";
@@ -178,7 +180,7 @@ StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings&
         }
         for (int i = 0; i < threads; ++i) {
             pool.emplace_back(filterWorker, std::ref(s), std::cref(settings), stream.width,
-                              stream.height);
+                              stream.height, cap);
         }
         pool.emplace_back(writer, std::ref(s), stream.outFd, std::cref(framesWritten));
     } catch (...) {

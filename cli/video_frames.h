@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/cpu_level.h"
 #include "engine/filter_settings.h"
 
 namespace lintra::video {
@@ -28,6 +29,7 @@ struct StreamOutcome {
 // each frame with the count so far.
 StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
                                 int threads,
-                                const std::function<void(std::int64_t)>& framesWritten);
+                                const std::function<void(std::int64_t)>& framesWritten,
+                                CpuLevel cap = CpuLevel::avx512);
 
 }  // namespace lintra::video

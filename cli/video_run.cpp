@@ -120,7 +120,8 @@ std::string transcode(Job& job, std::int64_t& frames) {
                              job.info.height};
     const StreamOutcome outcome =
         filterFrameStream(stream, job.options.settings, job.options.threads,
-                          [&progress](std::int64_t n) { showProgress(progress, n); });
+                          [&progress](std::int64_t n) { showProgress(progress, n); },
+                          job.options.cpuCap);
     frames = outcome.frames;
     endProgress(progress, frames);
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/cpu_level.h"
 #include "engine/filter_settings.h"
 
 namespace lintra::video {
@@ -14,6 +15,7 @@ struct VideoOptions {
     std::string codec;  // "" chooses by the output's extension
     int threads = 1;
     FilterSettings settings{};
+    CpuLevel cpuCap = CpuLevel::avx512;  // the highest level the engine may use
 };
 
 // Runs the whole job; messages go to stderr. Returns 0 on success, 1 on any failure, in

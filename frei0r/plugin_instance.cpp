@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "cli/cpu_environment.h"
 #include "engine/frame_driver.h"
 #include "frei0r/plugin_params.h"
 #include "frei0r/settings_line_text.h"
@@ -38,8 +39,13 @@ PluginInstance* createInstance(unsigned width, unsigned height) noexcept {
     instance->height = static_cast<std::int32_t>(height);
     setDefaults(instance->fromParams);
     chooseSettings(*instance);
+    // LINTRA_CPU caps the instruction set as it does for the command; a bad value is
+    // reported and the best level used, since a plug-in has no way to fail a setting.
+    CpuLevel cap = CpuLevel::avx512;
+    std::string error;
+    if (!cpuCapFromEnvironment(cap, error)) std::fprintf(stderr, "lintra.so: %s\n", error.c_str());
     const FrameView size{nullptr, instance->width, instance->height, 0};
-    if (startRun(instance->filter, size) != 0) {
+    if (startRun(instance->filter, size, cap) != 0) {
         destroyInstance(instance);
         return nullptr;
     }

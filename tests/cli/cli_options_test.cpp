@@ -151,7 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageError{{"--size", "0x576", "a", "b"}, "got '0x576'"},
                       UsageError{{"--size", "70000x10", "a", "b"}, "--size"},
                       UsageError{{"--size", "65535x65535", "a", "b"}, "--size"},
-                      UsageError{{"--write-sample", "s.png", "a", "b"}, "take no INPUT"}));
+                      UsageError{{"--write-sample", "s.png", "a", "b"}, "take no INPUT"},
+                      UsageError{{"--cpu=fast", "a", "b"}, "--cpu needs scalar, sse2, avx2 or avx512, got 'fast'"}));
 
 TEST(FrameSize, AcceptsWxHOnly) {
     std::int32_t w = 0, h = 0;

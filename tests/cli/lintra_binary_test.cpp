@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <filesystem>
 
 #include "cli/config_text.h"
@@ -141,7 +143,29 @@ INSTANTIATE_TEST_SUITE_P(
                       RawCase{"--test-mode --rgb", "Config(655363, 327700, 327700, 16843008)"},
                       RawCase{"--test-mode", "Config(655363, 327700, 327700, 16842752)"},
                       RawCase{"--config 'Config(1, 4294967295, 65535, 4278190080)'",
-                              "Config(1, -1, 65535, -16777216)"}));
+                              "Config(1, -1, 65535, -16777216)"},
+                      // Every instruction-set level gives the same frames.
+                      RawCase{"--cpu=scalar", "Config(655363, 327700, 327700, 16777216)"},
+                      RawCase{"--cpu=sse2 --rgb", "Config(655363, 327700, 327700, 16777472)"},
+                      RawCase{"--cpu avx2 --progressive", "Config(655363, 327700, 327700, 0)"}));
+
+// LINTRA_CPU caps the level like --cpu; a value that names no level is a usage error.
+TEST(LintraBinary, CpuLevelFromTheEnvironment) {
+    ScratchDir dir;
+    const auto frames = test::patternedFrames(kW, kH, 2, 31u);
+    writeBytes(dir.file("in.raw"), frames);
+    const std::string run = arg(LINTRA_BINARY) + " --size 37x23" + arg(dir.file("in.raw")) +
+                            arg(dir.file("out.raw")) + " 2>" + arg(dir.file("err.txt"));
+    ASSERT_EQ(std::system(("LINTRA_CPU=sse2" + run).c_str()), 0);
+    FilterSettings defaults{};
+    setDefaults(defaults);
+    EXPECT_EQ(readBytes(dir.file("out.raw")), test::referenceOutput(defaults, frames, kW, kH));
+    const int status = std::system(("LINTRA_CPU=fast" + run).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    const auto err = readBytes(dir.file("err.txt"));
+    EXPECT_NE(std::string(err.begin(), err.end()).find("LINTRA_CPU needs scalar"),
+              std::string::npos);
+}
 
 TEST(LintraBinary, RawStreamRunsThroughPipes) {
     ScratchDir dir;

@@ -76,26 +76,61 @@ struct ToRgb {
     V red = O::set32(pairOf(-26477, 0));
     V green = O::set32(pairOf(12255, -25625));
     V blue = O::set32(pairOf(0, 1181));
+    V blueOfDoubled = O::set32(pairOf(-2, 1181));
     V redOffset = O::set32(kROffset);
     V greenOffset = O::set32(kGOffset);
     V blueOffset = O::set32(kBOffset);
+    // Byte orders taking blocks b0-3 g0-3 r0-3 r'0-3 to pixels b g r 0 and b g r' 0 (0x80
+    // clears a byte); see pixelPairOfBytes.
+    V firstPixels = O::setBlock32(
+        static_cast<std::int32_t>(0x80080400u), static_cast<std::int32_t>(0x80090501u),
+        static_cast<std::int32_t>(0x800A0602u), static_cast<std::int32_t>(0x800B0703u));
+    V secondPixels = O::setBlock32(
+        static_cast<std::int32_t>(0x800C0400u), static_cast<std::int32_t>(0x800D0501u),
+        static_cast<std::int32_t>(0x800E0602u), static_cast<std::int32_t>(0x800F0703u));
 };
 
-// 32-bit luma and (Cr, Cb) pairs to pixels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
-// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts.
+// 32-bit b, g, r lanes (at 8-bit scale, not yet clamped) of one vector of pixels.
 template <class O>
-inline typename O::V pixelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
+struct Channels {
+    typename O::V b, g, r;
+};
+
+// 32-bit luma and (Cr, Cb) pairs to channels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
+// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts. With kInRange
+// every sample lies in 0 .. 4095, so the pair lane is Cr + 65536 * Cb and its double gives
+// 131072 * Cb beside 2 * Cr, which the multiply-add takes back: one operation less for blue.
+// Every sum is the same integer modulo 2^32 and fits 32 bits, so the results are identical.
+template <class O, bool kInRange>
+inline Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
     using V = typename O::V;
     const V l = O::add32(O::template slli32<16>(luma), O::madd(luma, k.luma));
     const V cr16 = O::template slli32<16>(chroma);
-    const V cb16 = O::andV(chroma, k.upperHalf);
     const V r =
         O::add32(O::add32(l, O::add32(cr16, cr16)), O::add32(O::madd(chroma, k.red), k.redOffset));
     const V g = O::add32(O::sub32(l, cr16), O::add32(O::madd(chroma, k.green), k.greenOffset));
-    const V b = O::add32(O::add32(l, O::add32(cb16, cb16)),
-                         O::add32(O::madd(chroma, k.blue), k.blueOffset));
-    return pixelsOfBytes<O>(O::template srai32<20>(b), O::template srai32<20>(g),
-                            O::template srai32<20>(r));
+    V b;
+    if constexpr (kInRange) {
+        b = O::add32(O::add32(l, O::add32(chroma, chroma)),
+                     O::add32(O::madd(chroma, k.blueOfDoubled), k.blueOffset));
+    } else {
+        const V cb16 = O::andV(chroma, k.upperHalf);
+        b = O::add32(O::add32(l, O::add32(cb16, cb16)),
+                     O::add32(O::madd(chroma, k.blue), k.blueOffset));
+    }
+    return Channels<O>{O::template srai32<20>(b), O::template srai32<20>(g),
+                       O::template srai32<20>(r)};
+}
+
+// Two vectors of channels to pixels with one pack fewer than two pixelsOfBytes: the reds of
+// both share a pack, and the byte shuffle both places and clears the bytes. The same
+// saturating packs clamp every channel.
+template <class O>
+inline void pixelPairOfBytes(const Channels<O>& a, const Channels<O>& b, const ToRgb<O>& k,
+                             typename O::V& first, typename O::V& second) {
+    const typename O::V reds = O::packs32(a.r, b.r);
+    first = O::shuffleBytes(O::packus16(O::packs32(a.b, a.g), reds), k.firstPixels);
+    second = O::shuffleBytes(O::packus16(O::packs32(b.b, b.g), reds), k.secondPixels);
 }
 
 // Loads half a vector's worth of 16-bit lanes in pixels (kLanes / 2) from a row of w
@@ -141,11 +176,22 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
     }
 }
 
-template <class O>
+// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
+template <class O, bool kInRange = false>
 inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
                            const ToRgb<O>& k, std::uint8_t* row, std::int32_t x, std::int32_t w) {
-    storePixels<O>(row, x, w, pixelsOfYcc<O>(O::widenLo(luma), c0, k));
-    storePixels<O>(row, x + O::kLanes / 2, w, pixelsOfYcc<O>(O::widenHi(luma), c1, k));
+    using V = typename O::V;
+    const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
+    const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);
+    V first, second;
+    if constexpr (O::kByteShuffle) {
+        pixelPairOfBytes<O>(a, b, k, first, second);
+    } else {
+        first = pixelsOfBytes<O>(a.b, a.g, a.r);
+        second = pixelsOfBytes<O>(b.b, b.g, b.r);
+    }
+    storePixels<O>(row, x, w, first);
+    storePixels<O>(row, x + O::kLanes / 2, w, second);
 }
 
 template <class O>

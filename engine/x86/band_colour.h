@@ -39,6 +39,12 @@ struct ToYcc {
     V cbGreen = O::set32(pairOf(-19068, 0));
     V yOffset = O::set32(kYOffset);
     V cOffset = O::set32(kCOffset);
+    // Byte orders (0x80 clears a byte): each pixel's G alone in its lane, and the 16-bit Cr
+    // and Cb of a pack interleaved into (Cr, Cb) pairs; see yccOfPixels.
+    V greenAlone = O::setBlock32(
+        static_cast<std::int32_t>(0x80808001u), static_cast<std::int32_t>(0x80808005u),
+        static_cast<std::int32_t>(0x80808009u), static_cast<std::int32_t>(0x8080800Du));
+    V crCbPairs = O::setBlock32(0x09080100, 0x0B0A0302, 0x0D0C0504, 0x0F0E0706);
 };
 
 // One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
@@ -47,16 +53,29 @@ template <class O>
 inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
                         const ToYcc<O>& k) {
     using V = typename O::V;
+    // Where the level has a byte shuffle, green and the (Cr, Cb) pairs are formed on the
+    // shuffle port rather than with shifts, which share a port with the multiply-adds. Cr and
+    // Cb lie in 240 .. 3824, so the saturating pack keeps them as they are.
     const V br = O::andV(p, k.blueRed);
-    const V g = O::andV(O::template srli32<8>(p), k.byte);
-    const V g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
+    V g, g2;
+    if constexpr (O::kByteShuffle) {
+        g = O::shuffleBytes(p, k.greenAlone);
+        g2 = O::add32(g, g);
+    } else {
+        g = O::andV(O::template srli32<8>(p), k.byte);
+        g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
+    }
     luma = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.yBlueRed), O::madd(g2, k.yGreen)), k.yOffset));
     const V cr = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.crBlueRed), O::madd(g, k.crGreen)), k.cOffset));
     const V cb = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.cbBlueRed), O::madd(g, k.cbGreen)), k.cOffset));
-    chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+    if constexpr (O::kByteShuffle) {
+        chroma = O::shuffleBytes(O::packs32(cr, cb), k.crCbPairs);
+    } else {
+        chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+    }
 }
 
 // Clamps 32-bit b, g, r lanes (already shifted to 8-bit scale) to 0..255 and interleaves

@@ -104,17 +104,32 @@ struct YccPasses {
     Divisor<O> chromaDivisor;
 };
 
-// Forward over columns 0 .. count - 1, cols -> pass.
+// The running values of the forward pass of a YUV band, carried from strip to strip.
+template <class O>
+struct YccState {
+    typename O::V y, c0, c1;
+};
+
+// Forward over columns x0 .. x1 - 1, cols -> pass, continuing from `s` (which column 0
+// starts afresh). Taken strip by strip right after each strip is transposed, while its
+// columns are still in cache; each lane still sees its row's columns in order.
 template <class O>
 LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                             std::int32_t count, const YccPasses<O>& k) {
+                             std::int32_t x0, std::int32_t x1, YccState<O>& s,
+                             const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    V sY = O::load(cols), sC0 = O::load(cols + kL), sC1 = O::load(cols + 2 * kL);
-    O::store(pass, sY);
-    O::store(pass + kL, sC0);
-    O::store(pass + 2 * kL, sC1);
-    for (std::int32_t x = 1; x < count; ++x) {
+    V sY = s.y, sC0 = s.c0, sC1 = s.c1;
+    if (x0 == 0) {
+        sY = O::load(cols);
+        sC0 = O::load(cols + kL);
+        sC1 = O::load(cols + 2 * kL);
+        O::store(pass, sY);
+        O::store(pass + kL, sC0);
+        O::store(pass + 2 * kL, sC1);
+        x0 = 1;
+    }
+    for (std::int32_t x = x0; x < x1; ++x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
@@ -125,6 +140,7 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
         O::store(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma));
         O::store(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma));
     }
+    s = YccState<O>{sY, sC0, sC1};
 }
 
 // Backward from column w - 1, combined at once with the forward result into the correction
@@ -164,24 +180,30 @@ struct RgbPasses {
     Divisor<O> divisor;
 };
 
+// Forward over columns x0 .. x1 - 1, continuing from s (see forwardYcc).
 template <class O>
 LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                             std::int32_t count, const RgbPasses<O>& k) {
+                             std::int32_t x0, std::int32_t x1, typename O::V s[3],
+                             const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    V s[3];
-    for (int i = 0; i < 3; ++i) {
-        s[i] = O::load(cols + i * kL);
-        O::store(pass + i * kL, s[i]);
+    if (x0 == 0) {
+        for (int i = 0; i < 3; ++i) {
+            s[i] = O::load(cols + i * kL);
+            O::store(pass + i * kL, s[i]);
+        }
+        x0 = 1;
     }
-    for (std::int32_t x = 1; x < count; ++x) {
+    V state[3] = {s[0], s[1], s[2]};
+    for (std::int32_t x = x0; x < x1; ++x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
-        stepRgb<O>(cv, s, k.smoothing);
+        stepRgb<O>(cv, state, k.smoothing);
         for (int i = 0; i < 3; ++i)
-            O::store(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+            O::store(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
     }
+    for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
 
 // Backward, combined with the forward result into ((forward + backward) * 8 + 128) / (g + 256).

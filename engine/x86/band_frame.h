@@ -6,13 +6,16 @@
 // ring of rows; the band's comb signal is detected strip by strip of columns (so the rows
 // being transposed stay in L1) and transposed so that one vector lane follows one row, and
 // the forward pass continues over each strip while it is still in cache (its running values
-// carried from strip to strip, so each lane sees its row's columns in order, as in one sweep);
-// then the backward pass runs over the whole width (also forming the correction), and the
-// corrections are transposed back strip by strip, added to the converted source and
-// converted into the destination. Every stage of the definition is a function of the pixel's own
-// row (the passes) or of its column within rows y - n, y, y + n (detection and recombination), and
-// every arithmetic step is the same integer operation, so taking the frame band by band changes no
-// value: it only keeps a band's data in cache from the first stage to the last.
+// carried from strip to strip, so each lane sees its row's columns in order, as in one sweep).
+// Then the backward pass runs strip by strip from the right (also forming the correction),
+// and each strip's corrections are at once transposed back, added to the converted source
+// and converted into the destination. Strips are therefore written right to left, which
+// needs destination rows that do not overlap each other (see simd_dispatch.cpp).
+//
+// Every stage of the definition is a function of the pixel's own row (the passes) or of its
+// column within rows y - n, y, y + n (detection and recombination), and every arithmetic step
+// is the same integer operation, so taking the frame band by band and strip by strip changes
+// no value: it only keeps a band's data in cache from the first stage to the last.
 
 #include <cstddef>
 #include <cstdint>
@@ -108,8 +111,9 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
             forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        for (std::int32_t x = 0; x < w; x += sw) {
+        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
+            backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
+                           passes);
             const std::int32_t count = lesser(sw, pw - x);
             std::int16_t* pass = lay.pass + x * lay.colPitch;
             transpose16<O, false>(stripLuma(0), lay.stripPitch, pass, lay.colPitch, count);

@@ -143,26 +143,35 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
     s = YccState<O>{sY, sC0, sC1};
 }
 
-// Backward from column w - 1, combined at once with the forward result into the correction
-// ((forward + backward + 1) * 128) / (g + 256), left in pass.
+// Backward over columns x1 - 1 down to x0, continuing from `s` (which column w - 1 starts
+// afresh), combined at once with the forward result into the correction
+// ((forward + backward + 1) * 128) / (g + 256), left in pass. Taken strip by strip from the
+// right, each strip's corrections leave for the rows while they are still in cache.
 template <class O>
 LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                              std::int32_t w, const YccPasses<O>& k) {
+                              std::int32_t x0, std::int32_t x1, std::int32_t w, YccState<O>& s,
+                              const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
     auto correct = [&](std::int16_t* out, V backward, const Divisor<O>& d) {
         O::store(out, divide<O, 7>(O::add16(O::add16(O::load(out), backward), one), d));
     };
-    const std::int16_t* last = cols + (w - 1) * colPitch;
-    V sY = O::load(last), sC0 = O::load(last + kL), sC1 = O::load(last + 2 * kL);
-    std::int16_t* out = pass + (w - 1) * colPitch;
-    correct(out, sY, k.lumaDivisor);
-    correct(out + kL, sC0, k.chromaDivisor);
-    correct(out + 2 * kL, sC1, k.chromaDivisor);
-    for (std::int32_t x = w - 2; x >= 0; --x) {
+    V sY = s.y, sC0 = s.c0, sC1 = s.c1;
+    if (x1 == w) {
+        const std::int16_t* last = cols + (w - 1) * colPitch;
+        sY = O::load(last);
+        sC0 = O::load(last + kL);
+        sC1 = O::load(last + 2 * kL);
+        std::int16_t* out = pass + (w - 1) * colPitch;
+        correct(out, sY, k.lumaDivisor);
+        correct(out + kL, sC0, k.chromaDivisor);
+        correct(out + 2 * kL, sC1, k.chromaDivisor);
+        --x1;
+    }
+    for (std::int32_t x = x1 - 1; x >= x0; --x) {
         const std::int16_t* c = cols + x * colPitch;
-        out = pass + x * colPitch;
+        std::int16_t* out = pass + x * colPitch;
         const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
         sY = stepScalar<O>(cY, sY, k.luma);
         sC0 = stepPair<O>(cC0, sC0, k.chroma);
@@ -171,6 +180,7 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
         correct(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma), k.chromaDivisor);
         correct(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma), k.chromaDivisor);
     }
+    s = YccState<O>{sY, sC0, sC1};
 }
 
 // RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).

@@ -172,8 +172,9 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
             transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
             forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        for (std::int32_t x = 0; x < w; x += sw) {
+        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
+            backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
+                           passes);
             const std::int32_t count = lesser(sw, pw - x);
             std::int16_t* pass = lay.pass + x * lay.colPitch;
             transpose32<O, false>(stripBlueRed(0), lay.stripPitch, pass, lay.colPitch, count);

@@ -216,10 +216,12 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
     for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
 
-// Backward, combined with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
+// Backward over columns x1 - 1 down to x0, continuing from s (see backwardYcc), combined
+// with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
 template <class O>
 LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                              std::int32_t w, const RgbPasses<O>& k) {
+                              std::int32_t x0, std::int32_t x1, std::int32_t w, typename O::V s[3],
+                              const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(16);  // 128 / 8
@@ -227,19 +229,24 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
         O::store(out,
                  divide<O, 3>(O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
     };
-    V s[3];
-    const std::int16_t* last = cols + (w - 1) * colPitch;
-    for (int i = 0; i < 3; ++i) {
-        s[i] = O::load(last + i * kL);
-        correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+    if (x1 == w) {
+        const std::int16_t* last = cols + (w - 1) * colPitch;
+        for (int i = 0; i < 3; ++i) {
+            s[i] = O::load(last + i * kL);
+            correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+        }
+        --x1;
     }
-    for (std::int32_t x = w - 2; x >= 0; --x) {
+    V state[3] = {s[0], s[1], s[2]};
+    for (std::int32_t x = x1 - 1; x >= x0; --x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
-        stepRgb<O>(cv, s, k.smoothing);
-        for (int i = 0; i < 3; ++i) correct(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+        stepRgb<O>(cv, state, k.smoothing);
+        for (int i = 0; i < 3; ++i)
+            correct(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
     }
+    for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
 
 }  // namespace

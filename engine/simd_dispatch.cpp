@@ -68,6 +68,14 @@ bool overlap(const FrameView& source, const FrameView& destination, std::int32_t
     const ByteSpan b = spanOf(destination, w, h);
     return a.first < b.end && b.first < a.end;
 }
+
+// Destination rows closer together than a row's bytes overlap: the bands write them in an
+// order of their own, so only the portable pipelines (row by row, as the definition) may
+// take them.
+bool rowsOverlap(const FrameView& frame, std::int32_t w, std::int32_t h) {
+    const std::intptr_t stride = rowStride(frame);
+    return h > 1 && (stride < 0 ? -stride : stride) < static_cast<std::intptr_t>(w) * 4;
+}
 #endif
 
 }  // namespace
@@ -91,7 +99,7 @@ bool runSimdFrame(CpuLevel level, void* scratch, std::int32_t scratchWidth, cons
     const std::int32_t w = source.width;
     const std::int32_t h = source.height;
     if (kernels == nullptr || scratch == nullptr || w > scratchWidth) return false;
-    if (overlap(source, destination, w, h)) return false;
+    if (overlap(source, destination, w, h) || rowsOverlap(destination, w, h)) return false;
     const x86::SimdFrame frame{
         source.pixels, rowStride(source), destination.pixels, rowStride(destination), w, h};
     const std::int32_t n = s.interlaced != 0 ? 2 : 1;

@@ -39,6 +39,12 @@ struct ToYcc {
     V cbGreen = O::set32(pairOf(-19068, 0));
     V yOffset = O::set32(kYOffset);
     V cOffset = O::set32(kCOffset);
+    // Byte orders (0x80 clears a byte): each pixel's G alone in its lane, and the 16-bit Cr
+    // and Cb of a pack interleaved into (Cr, Cb) pairs; see yccOfPixels.
+    V greenAlone = O::setBlock32(
+        static_cast<std::int32_t>(0x80808001u), static_cast<std::int32_t>(0x80808005u),
+        static_cast<std::int32_t>(0x80808009u), static_cast<std::int32_t>(0x8080800Du));
+    V crCbPairs = O::setBlock32(0x09080100, 0x0B0A0302, 0x0D0C0504, 0x0F0E0706);
 };
 
 // One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
@@ -47,16 +53,29 @@ template <class O>
 inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
                         const ToYcc<O>& k) {
     using V = typename O::V;
+    // Where the level has a byte shuffle, green and the (Cr, Cb) pairs are formed on the
+    // shuffle port rather than with shifts, which share a port with the multiply-adds. Cr and
+    // Cb lie in 240 .. 3824, so the saturating pack keeps them as they are.
     const V br = O::andV(p, k.blueRed);
-    const V g = O::andV(O::template srli32<8>(p), k.byte);
-    const V g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
+    V g, g2;
+    if constexpr (O::kByteShuffle) {
+        g = O::shuffleBytes(p, k.greenAlone);
+        g2 = O::add32(g, g);
+    } else {
+        g = O::andV(O::template srli32<8>(p), k.byte);
+        g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
+    }
     luma = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.yBlueRed), O::madd(g2, k.yGreen)), k.yOffset));
     const V cr = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.crBlueRed), O::madd(g, k.crGreen)), k.cOffset));
     const V cb = O::template srai32<12>(
         O::add32(O::add32(O::madd(br, k.cbBlueRed), O::madd(g, k.cbGreen)), k.cOffset));
-    chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+    if constexpr (O::kByteShuffle) {
+        chroma = O::shuffleBytes(O::packs32(cr, cb), k.crCbPairs);
+    } else {
+        chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+    }
 }
 
 // Clamps 32-bit b, g, r lanes (already shifted to 8-bit scale) to 0..255 and interleaves
@@ -76,26 +95,61 @@ struct ToRgb {
     V red = O::set32(pairOf(-26477, 0));
     V green = O::set32(pairOf(12255, -25625));
     V blue = O::set32(pairOf(0, 1181));
+    V blueOfDoubled = O::set32(pairOf(-2, 1181));
     V redOffset = O::set32(kROffset);
     V greenOffset = O::set32(kGOffset);
     V blueOffset = O::set32(kBOffset);
+    // Byte orders taking blocks b0-3 g0-3 r0-3 r'0-3 to pixels b g r 0 and b g r' 0 (0x80
+    // clears a byte); see pixelPairOfBytes.
+    V firstPixels = O::setBlock32(
+        static_cast<std::int32_t>(0x80080400u), static_cast<std::int32_t>(0x80090501u),
+        static_cast<std::int32_t>(0x800A0602u), static_cast<std::int32_t>(0x800B0703u));
+    V secondPixels = O::setBlock32(
+        static_cast<std::int32_t>(0x800C0400u), static_cast<std::int32_t>(0x800D0501u),
+        static_cast<std::int32_t>(0x800E0602u), static_cast<std::int32_t>(0x800F0703u));
 };
 
-// 32-bit luma and (Cr, Cb) pairs to pixels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
-// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts.
+// 32-bit b, g, r lanes (at 8-bit scale, not yet clamped) of one vector of pixels.
 template <class O>
-inline typename O::V pixelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
+struct Channels {
+    typename O::V b, g, r;
+};
+
+// 32-bit luma and (Cr, Cb) pairs to channels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
+// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts. With kInRange
+// every sample lies in 0 .. 4095, so the pair lane is Cr + 65536 * Cb and its double gives
+// 131072 * Cb beside 2 * Cr, which the multiply-add takes back: one operation less for blue.
+// Every sum is the same integer modulo 2^32 and fits 32 bits, so the results are identical.
+template <class O, bool kInRange>
+inline Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
     using V = typename O::V;
     const V l = O::add32(O::template slli32<16>(luma), O::madd(luma, k.luma));
     const V cr16 = O::template slli32<16>(chroma);
-    const V cb16 = O::andV(chroma, k.upperHalf);
     const V r =
         O::add32(O::add32(l, O::add32(cr16, cr16)), O::add32(O::madd(chroma, k.red), k.redOffset));
     const V g = O::add32(O::sub32(l, cr16), O::add32(O::madd(chroma, k.green), k.greenOffset));
-    const V b = O::add32(O::add32(l, O::add32(cb16, cb16)),
-                         O::add32(O::madd(chroma, k.blue), k.blueOffset));
-    return pixelsOfBytes<O>(O::template srai32<20>(b), O::template srai32<20>(g),
-                            O::template srai32<20>(r));
+    V b;
+    if constexpr (kInRange) {
+        b = O::add32(O::add32(l, O::add32(chroma, chroma)),
+                     O::add32(O::madd(chroma, k.blueOfDoubled), k.blueOffset));
+    } else {
+        const V cb16 = O::andV(chroma, k.upperHalf);
+        b = O::add32(O::add32(l, O::add32(cb16, cb16)),
+                     O::add32(O::madd(chroma, k.blue), k.blueOffset));
+    }
+    return Channels<O>{O::template srai32<20>(b), O::template srai32<20>(g),
+                       O::template srai32<20>(r)};
+}
+
+// Two vectors of channels to pixels with one pack fewer than two pixelsOfBytes: the reds of
+// both share a pack, and the byte shuffle both places and clears the bytes. The same
+// saturating packs clamp every channel.
+template <class O>
+inline void pixelPairOfBytes(const Channels<O>& a, const Channels<O>& b, const ToRgb<O>& k,
+                             typename O::V& first, typename O::V& second) {
+    const typename O::V reds = O::packs32(a.r, b.r);
+    first = O::shuffleBytes(O::packus16(O::packs32(a.b, a.g), reds), k.firstPixels);
+    second = O::shuffleBytes(O::packus16(O::packs32(b.b, b.g), reds), k.secondPixels);
 }
 
 // Loads half a vector's worth of 16-bit lanes in pixels (kLanes / 2) from a row of w
@@ -141,11 +195,22 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
     }
 }
 
-template <class O>
+// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
+template <class O, bool kInRange = false>
 inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
                            const ToRgb<O>& k, std::uint8_t* row, std::int32_t x, std::int32_t w) {
-    storePixels<O>(row, x, w, pixelsOfYcc<O>(O::widenLo(luma), c0, k));
-    storePixels<O>(row, x + O::kLanes / 2, w, pixelsOfYcc<O>(O::widenHi(luma), c1, k));
+    using V = typename O::V;
+    const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
+    const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);
+    V first, second;
+    if constexpr (O::kByteShuffle) {
+        pixelPairOfBytes<O>(a, b, k, first, second);
+    } else {
+        first = pixelsOfBytes<O>(a.b, a.g, a.r);
+        second = pixelsOfBytes<O>(b.b, b.g, b.r);
+    }
+    storePixels<O>(row, x, w, first);
+    storePixels<O>(row, x + O::kLanes / 2, w, second);
 }
 
 template <class O>

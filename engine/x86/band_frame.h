@@ -4,13 +4,18 @@
 // Work order: the frame is cut into bands of kLanes rows. For each band, the source rows it
 // needs (the band plus the line distance above and below) are converted once into a small
 // ring of rows; the band's comb signal is detected strip by strip of columns (so the rows
-// being transposed stay in L1) and transposed so that one vector lane follows one row, run
-// through the forward and the backward pass over the whole width (the backward pass also
-// forms the correction), transposed back strip by strip, added to the converted source and
-// converted into the destination. Every stage of the definition is a function of the pixel's own
-// row (the passes) or of its column within rows y - n, y, y + n (detection and recombination), and
-// every arithmetic step is the same integer operation, so taking the frame band by band changes no
-// value: it only keeps a band's data in cache from the first stage to the last.
+// being transposed stay in L1) and transposed so that one vector lane follows one row, and
+// the forward pass continues over each strip while it is still in cache (its running values
+// carried from strip to strip, so each lane sees its row's columns in order, as in one sweep).
+// Then the backward pass runs strip by strip from the right (also forming the correction),
+// and each strip's corrections are at once transposed back, added to the converted source
+// and converted into the destination. Strips are therefore written right to left, which
+// needs destination rows that do not overlap each other (see simd_dispatch.cpp).
+//
+// Every stage of the definition is a function of the pixel's own row (the passes) or of its
+// column within rows y - n, y, y + n (detection and recombination), and every arithmetic step
+// is the same integer operation, so taking the frame band by band and strip by strip changes
+// no value: it only keeps a band's data in cache from the first stage to the last.
 
 #include <cstddef>
 #include <cstdint>
@@ -97,16 +102,18 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                               divisorOf<O, 7>(p.gC)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         convertBefore(y0 + kL + n);
+        YccState<O> state{};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
             for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose16<O, true>(stripLuma(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
+            forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
-        backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        for (std::int32_t x = 0; x < w; x += sw) {
+        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
+            backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
+                           passes);
             const std::int32_t count = lesser(sw, pw - x);
             std::int16_t* pass = lay.pass + x * lay.colPitch;
             transpose16<O, false>(stripLuma(0), lay.stripPitch, pass, lay.colPitch, count);
@@ -156,16 +163,18 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     }
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        typename O::V state[3] = {};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
             for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose32<O, true>(stripBlueRed(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
+            forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, pw, passes);
-        backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, w, passes);
-        for (std::int32_t x = 0; x < w; x += sw) {
+        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
+            backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
+                           passes);
             const std::int32_t count = lesser(sw, pw - x);
             std::int16_t* pass = lay.pass + x * lay.colPitch;
             transpose32<O, false>(stripBlueRed(0), lay.stripPitch, pass, lay.colPitch, count);

@@ -104,17 +104,32 @@ struct YccPasses {
     Divisor<O> chromaDivisor;
 };
 
-// Forward over columns 0 .. count - 1, cols -> pass.
+// The running values of the forward pass of a YUV band, carried from strip to strip.
+template <class O>
+struct YccState {
+    typename O::V y, c0, c1;
+};
+
+// Forward over columns x0 .. x1 - 1, cols -> pass, continuing from `s` (which column 0
+// starts afresh). Taken strip by strip right after each strip is transposed, while its
+// columns are still in cache; each lane still sees its row's columns in order.
 template <class O>
 LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                             std::int32_t count, const YccPasses<O>& k) {
+                             std::int32_t x0, std::int32_t x1, YccState<O>& s,
+                             const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    V sY = O::load(cols), sC0 = O::load(cols + kL), sC1 = O::load(cols + 2 * kL);
-    O::store(pass, sY);
-    O::store(pass + kL, sC0);
-    O::store(pass + 2 * kL, sC1);
-    for (std::int32_t x = 1; x < count; ++x) {
+    V sY = s.y, sC0 = s.c0, sC1 = s.c1;
+    if (x0 == 0) {
+        sY = O::load(cols);
+        sC0 = O::load(cols + kL);
+        sC1 = O::load(cols + 2 * kL);
+        O::store(pass, sY);
+        O::store(pass + kL, sC0);
+        O::store(pass + 2 * kL, sC1);
+        x0 = 1;
+    }
+    for (std::int32_t x = x0; x < x1; ++x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
@@ -125,28 +140,38 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
         O::store(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma));
         O::store(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma));
     }
+    s = YccState<O>{sY, sC0, sC1};
 }
 
-// Backward from column w - 1, combined at once with the forward result into the correction
-// ((forward + backward + 1) * 128) / (g + 256), left in pass.
+// Backward over columns x1 - 1 down to x0, continuing from `s` (which column w - 1 starts
+// afresh), combined at once with the forward result into the correction
+// ((forward + backward + 1) * 128) / (g + 256), left in pass. Taken strip by strip from the
+// right, each strip's corrections leave for the rows while they are still in cache.
 template <class O>
 LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                              std::int32_t w, const YccPasses<O>& k) {
+                              std::int32_t x0, std::int32_t x1, std::int32_t w, YccState<O>& s,
+                              const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
     auto correct = [&](std::int16_t* out, V backward, const Divisor<O>& d) {
         O::store(out, divide<O, 7>(O::add16(O::add16(O::load(out), backward), one), d));
     };
-    const std::int16_t* last = cols + (w - 1) * colPitch;
-    V sY = O::load(last), sC0 = O::load(last + kL), sC1 = O::load(last + 2 * kL);
-    std::int16_t* out = pass + (w - 1) * colPitch;
-    correct(out, sY, k.lumaDivisor);
-    correct(out + kL, sC0, k.chromaDivisor);
-    correct(out + 2 * kL, sC1, k.chromaDivisor);
-    for (std::int32_t x = w - 2; x >= 0; --x) {
+    V sY = s.y, sC0 = s.c0, sC1 = s.c1;
+    if (x1 == w) {
+        const std::int16_t* last = cols + (w - 1) * colPitch;
+        sY = O::load(last);
+        sC0 = O::load(last + kL);
+        sC1 = O::load(last + 2 * kL);
+        std::int16_t* out = pass + (w - 1) * colPitch;
+        correct(out, sY, k.lumaDivisor);
+        correct(out + kL, sC0, k.chromaDivisor);
+        correct(out + 2 * kL, sC1, k.chromaDivisor);
+        --x1;
+    }
+    for (std::int32_t x = x1 - 1; x >= x0; --x) {
         const std::int16_t* c = cols + x * colPitch;
-        out = pass + x * colPitch;
+        std::int16_t* out = pass + x * colPitch;
         const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
         sY = stepScalar<O>(cY, sY, k.luma);
         sC0 = stepPair<O>(cC0, sC0, k.chroma);
@@ -155,6 +180,7 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
         correct(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma), k.chromaDivisor);
         correct(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma), k.chromaDivisor);
     }
+    s = YccState<O>{sY, sC0, sC1};
 }
 
 // RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).
@@ -164,30 +190,38 @@ struct RgbPasses {
     Divisor<O> divisor;
 };
 
+// Forward over columns x0 .. x1 - 1, continuing from s (see forwardYcc).
 template <class O>
 LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                             std::int32_t count, const RgbPasses<O>& k) {
+                             std::int32_t x0, std::int32_t x1, typename O::V s[3],
+                             const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    V s[3];
-    for (int i = 0; i < 3; ++i) {
-        s[i] = O::load(cols + i * kL);
-        O::store(pass + i * kL, s[i]);
+    if (x0 == 0) {
+        for (int i = 0; i < 3; ++i) {
+            s[i] = O::load(cols + i * kL);
+            O::store(pass + i * kL, s[i]);
+        }
+        x0 = 1;
     }
-    for (std::int32_t x = 1; x < count; ++x) {
+    V state[3] = {s[0], s[1], s[2]};
+    for (std::int32_t x = x0; x < x1; ++x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
-        stepRgb<O>(cv, s, k.smoothing);
+        stepRgb<O>(cv, state, k.smoothing);
         for (int i = 0; i < 3; ++i)
-            O::store(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+            O::store(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
     }
+    for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
 
-// Backward, combined with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
+// Backward over columns x1 - 1 down to x0, continuing from s (see backwardYcc), combined
+// with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
 template <class O>
 LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
-                              std::int32_t w, const RgbPasses<O>& k) {
+                              std::int32_t x0, std::int32_t x1, std::int32_t w, typename O::V s[3],
+                              const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(16);  // 128 / 8
@@ -195,19 +229,24 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
         O::store(out,
                  divide<O, 3>(O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
     };
-    V s[3];
-    const std::int16_t* last = cols + (w - 1) * colPitch;
-    for (int i = 0; i < 3; ++i) {
-        s[i] = O::load(last + i * kL);
-        correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+    if (x1 == w) {
+        const std::int16_t* last = cols + (w - 1) * colPitch;
+        for (int i = 0; i < 3; ++i) {
+            s[i] = O::load(last + i * kL);
+            correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+        }
+        --x1;
     }
-    for (std::int32_t x = w - 2; x >= 0; --x) {
+    V state[3] = {s[0], s[1], s[2]};
+    for (std::int32_t x = x1 - 1; x >= x0; --x) {
         const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
-        stepRgb<O>(cv, s, k.smoothing);
-        for (int i = 0; i < 3; ++i) correct(out + i * kL, lessOwnHalf<O>(s[i], cv[i], k.smoothing));
+        stepRgb<O>(cv, state, k.smoothing);
+        for (int i = 0; i < 3; ++i)
+            correct(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
     }
+    for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
 
 }  // namespace

@@ -69,8 +69,8 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
                            O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
             continue;
         }
-        storeYccPixels<O>(sum(luma + x, qY), sum(chroma + 2 * x, q0), sum(chroma + 2 * x + kL, q1),
-                          k, destination, x, w);
+        storeYccPixels<O, true>(sum(luma + x, qY), sum(chroma + 2 * x, q0),
+                                sum(chroma + 2 * x + kL, q1), k, destination, x, w);
     }
 }
 

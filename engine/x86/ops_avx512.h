@@ -112,6 +112,12 @@ struct Avx512Ops {
             _mm_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15));
         return _mm512_shuffle_epi8(bytes, order);
     }
+    static constexpr bool kByteShuffle = true;
+    // The same four 32-bit values in every 128-bit block.
+    static V setBlock32(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
+        return _mm512_setr_epi32(a, b, c, d, a, b, c, d, a, b, c, d, a, b, c, d);
+    }
+    static V shuffleBytes(V v, V order) { return _mm512_shuffle_epi8(v, order); }
     static V packs32(V a, V b) { return _mm512_packs_epi32(a, b); }
     static V packus16(V a, V b) { return _mm512_packus_epi16(a, b); }
     static V shiftBlock8Bytes(V v) { return _mm512_bsrli_epi128(v, 8); }

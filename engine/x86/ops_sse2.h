@@ -107,6 +107,12 @@ struct Sse2Ops {
         const V r0 = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());  // r0 0 ..
         return _mm_unpacklo_epi16(bg, r0);
     }
+    // SSE2 has no byte shuffle (see interleaveBgr0).
+    static constexpr bool kByteShuffle = false;
+    static V setBlock32(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
+        return _mm_setr_epi32(a, b, c, d);
+    }
+    static V shuffleBytes(V v, V) { return v; }
     static V packs32(V a, V b) { return _mm_packs_epi32(a, b); }
     static V packus16(V a, V b) { return _mm_packus_epi16(a, b); }
     static V shiftBlock8Bytes(V v) { return _mm_srli_si128(v, 8); }

@@ -95,8 +95,12 @@ int runFrame(FilterInstance& instance, const FrameView& source, const FrameView&
 
     const std::int32_t w = source.width;
     const std::int32_t h = source.height;
-    // The destination is written with the source's size and its own row gap.
-    const FrameView out{destination.pixels, w, h, destination.rowGap};
+    // The destination is written with the source's size at its own row distance: a wider
+    // destination has the difference in width added to the gap after each written row.
+    const std::int64_t gapAtSourceWidth =
+        (static_cast<std::int64_t>(destination.width) - w) * 4 + destination.rowGap;
+    if (gapAtSourceWidth > INT32_MAX) return 1;
+    const FrameView out{destination.pixels, w, h, static_cast<std::int32_t>(gapAtSourceWidth)};
     const std::int32_t n = s.interlaced != 0 ? 2 : 1;
     if (h <= 2 * n || (w < 2 && s.testMode == 0)) {
         copyClearingByte3(source, out);

@@ -1,10 +1,11 @@
 // runFrame at the edges of what a frame can be: destinations wider and taller than the source,
-// row gaps of both signs. The destination buffer
+// row gaps of both signs, and thresholds no writer of settings stores. The destination buffer
 // must equal, guard bytes and row gaps included, what the literal reference writes.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
@@ -73,6 +74,23 @@ INSTANTIATE_TEST_SUITE_P(
                       Geometry{5, 2, 0, 8, 3, 4, 0, 0, 0},       // passed through unfiltered
                       Geometry{1, 6, 0, 3, 6, 0, 0, 0, 1},       // one column in test mode
                       Geometry{16, 9, 3, 17, 9, 5, 0, 0, 0}));   // gaps not multiples of 4
+
+// Thresholds of any 32-bit value, possible only by writing the record directly, filter like
+// the reference, and far beyond any distance they act like the largest a script line stores.
+TEST(ExtremeThresholds, FilterLikeTheReferenceWithoutOverflow) {
+    constexpr std::int32_t kExtremes[] = {std::numeric_limits<std::int32_t>::min(), -1,
+                                          std::numeric_limits<std::int32_t>::max()};
+    for (std::int32_t rgb : {0, 1}) {
+        for (std::int32_t t : kExtremes) {
+            Geometry g{12, 9, 0, 12, 9, 0, rgb, 0, 0};
+            FilterSettings s = settingsFor(g);
+            s.yVerticalThreshold = s.uvVerticalThreshold = t;
+            s.yHorizontalThreshold = s.uvHorizontalThreshold = t;
+            SCOPED_TRACE(::testing::Message() << "rgb " << rgb << " threshold " << t);
+            expectLikeReference(s, g);
+        }
+    }
+}
 
 }  // namespace
 }  // namespace lintra

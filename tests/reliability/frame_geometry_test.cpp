@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
+#include <string>
 
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
@@ -19,6 +21,7 @@ using testing::GuardedFrame;
 using testing::guardedFrame;
 
 struct Geometry {
+    const char* name;
     std::int32_t width, height, sourceGap;
     std::int32_t destinationWidth, destinationHeight, destinationGap;
     std::int32_t rgb, interlaced, testMode;
@@ -58,6 +61,10 @@ FilterSettings settingsFor(const Geometry& g) {
     return s;
 }
 
+void PrintTo(const Geometry& g, std::ostream* os) {
+    *os << g.name;
+}
+
 class DestinationGeometry : public ::testing::TestWithParam<Geometry> {};
 
 TEST_P(DestinationGeometry, WritesTheSourceSizeIntoTheDestinationRowsOnly) {
@@ -66,23 +73,24 @@ TEST_P(DestinationGeometry, WritesTheSourceSizeIntoTheDestinationRowsOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, DestinationGeometry,
-    ::testing::Values(Geometry{9, 7, 0, 9, 7, 0, 0, 0, 0},       // same size, packed
-                      Geometry{9, 7, 0, 13, 7, 0, 0, 0, 0},      // wider destination
-                      Geometry{9, 7, 0, 13, 10, 12, 1, 0, 0},    // wider, taller, gap: RGB
-                      Geometry{9, 7, 4, 12, 7, -104, 0, 1, 0},   // bottom-up destination
-                      Geometry{9, 7, -76, 10, 8, -88, 1, 1, 1},  // both bottom-up, test mode
-                      Geometry{5, 2, 0, 8, 3, 4, 0, 0, 0},       // passed through unfiltered
-                      Geometry{1, 6, 0, 3, 6, 0, 0, 0, 1},       // one column in test mode
-                      Geometry{16, 9, 3, 17, 9, 5, 0, 0, 0}));   // gaps not multiples of 4
+    ::testing::Values(Geometry{"SameSizePacked", 9, 7, 0, 9, 7, 0, 0, 0, 0},
+                      Geometry{"WiderDestination", 9, 7, 0, 13, 7, 0, 0, 0, 0},
+                      Geometry{"WiderTallerWithGapRgb", 9, 7, 0, 13, 10, 12, 1, 0, 0},
+                      Geometry{"BottomUpDestination", 9, 7, 4, 12, 7, -104, 0, 1, 0},
+                      Geometry{"BothBottomUpTestMode", 9, 7, -76, 10, 8, -88, 1, 1, 1},
+                      Geometry{"PassedThroughUnfiltered", 5, 2, 0, 8, 3, 4, 0, 0, 0},
+                      Geometry{"OneColumnTestMode", 1, 6, 0, 3, 6, 0, 0, 0, 1},
+                      Geometry{"GapsNotMultiplesOf4", 16, 9, 3, 17, 9, 5, 0, 0, 0}),
+    [](const ::testing::TestParamInfo<Geometry>& p) { return std::string(p.param.name); });
 
 // Thresholds of any 32-bit value, possible only by writing the record directly, filter like
-// the reference, and far beyond any distance they act like the largest a script line stores.
+// the reference and overflow nothing (the sanitizer build checks that).
 TEST(ExtremeThresholds, FilterLikeTheReferenceWithoutOverflow) {
     constexpr std::int32_t kExtremes[] = {std::numeric_limits<std::int32_t>::min(), -1,
                                           std::numeric_limits<std::int32_t>::max()};
     for (std::int32_t rgb : {0, 1}) {
         for (std::int32_t t : kExtremes) {
-            Geometry g{12, 9, 0, 12, 9, 0, rgb, 0, 0};
+            Geometry g{"Extreme", 12, 9, 0, 12, 9, 0, rgb, 0, 0};
             FilterSettings s = settingsFor(g);
             s.yVerticalThreshold = s.uvVerticalThreshold = t;
             s.yHorizontalThreshold = s.uvHorizontalThreshold = t;

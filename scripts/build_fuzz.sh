@@ -14,4 +14,4 @@ if [ ! -f "$dir/CMakeCache.txt" ]; then
         -DLINTRA_BUILD_FUZZ=ON -DLINTRA_BUILD_TESTS=OFF \
         -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 fi
-cmake --build "$dir" -j "$jobs"
+cmake --build "$dir" -j "$jobs" --target fuzz_targets

@@ -10,10 +10,9 @@ jobs="${JOBS:-2}"
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all"
 
 echo "== sanitizer build ($dir)"
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DLINTRA_NESTED_BUILDS=OFF \
-        -DCMAKE_C_FLAGS="-O1 -fno-omit-frame-pointer $sanitize" \
-        -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer $sanitize" \
-        -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" >/dev/null
-fi
+cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DLINTRA_NESTED_BUILDS=OFF \
+    -DCMAKE_C_FLAGS="-O1 -fno-omit-frame-pointer $sanitize" \
+    -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer $sanitize" \
+    -DCMAKE_EXE_LINKER_FLAGS="$sanitize" -DCMAKE_SHARED_LINKER_FLAGS="$sanitize" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$sanitize" >/dev/null
 cmake --build "$dir" -j "$jobs"

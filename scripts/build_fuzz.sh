@@ -9,9 +9,7 @@ jobs="${JOBS:-2}"
 flags="-g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 
 echo "== fuzz build ($dir)"
-if [ ! -f "$dir/CMakeCache.txt" ]; then
-    CC=clang CXX=clang++ cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Debug \
-        -DLINTRA_BUILD_FUZZ=ON -DLINTRA_BUILD_TESTS=OFF \
-        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
-fi
+CC=clang CXX=clang++ cmake -S "$src" -B "$dir" -DCMAKE_BUILD_TYPE=Debug \
+    -DLINTRA_BUILD_FUZZ=ON -DLINTRA_BUILD_TESTS=OFF \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 cmake --build "$dir" -j "$jobs" --target fuzz_targets

@@ -2,6 +2,7 @@
 # Runs one libFuzzer target for a bounded time on a scratch copy of its seed corpus (the
 # committed corpus never grows) and prints one line: target, executions, crashes.
 # Usage: run_fuzz_target.sh <target executable> <seed corpus dir> <seconds> <work dir>
+# Exits 77 (skipped) when the target is not built: its part is absent from this checkout.
 set -uo pipefail
 exe="$1"
 seeds="$2"
@@ -9,6 +10,10 @@ seconds="$3"
 work="$4"
 name="$(basename "$exe")"
 corpus="$work/corpus-$name"
+if [ ! -x "$exe" ]; then
+    echo "$name: not built (its part is absent from this checkout)"
+    exit 77
+fi
 log="$work/$name.log"
 
 rm -rf "$corpus"

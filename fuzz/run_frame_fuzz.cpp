@@ -26,6 +26,8 @@ using lintra::testing::guardedFrame;
 
 constexpr std::int32_t kMaxSide = 48;  // keeps the reference fast
 constexpr std::int32_t kMaxGap = 32;
+
+// Mostly the usual size, sometimes any from -1 up.
 std::int32_t pickSide(FuzzedDataProvider& in, std::int32_t usual) {
     return in.ConsumeIntegralInRange(0, 3) != 0 ? usual : in.ConsumeIntegralInRange(-1, kMaxSide);
 }

@@ -1,6 +1,7 @@
-// The planes' lifetime under a counting allocator: many runs, starts without ends, a plane
-// allocation failing part-way through startRun, sizes that cannot be allocated, and frames
-// runFrame must refuse. Live blocks are counted here; the sanitizer build adds LeakSanitizer.
+// The planes' lifetime under a counting allocator: many runs at every CPU level, starts
+// without ends, a plane or the vector kernels' scratch failing part-way through startRun,
+// sizes that cannot be allocated, and frames runFrame must refuse. Live blocks are counted
+// here; the sanitizer build adds LeakSanitizer.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/cpu_level.h"
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
 #include "tests/reliability/counting_allocator.h"
@@ -30,6 +32,15 @@ FilterInstance defaultInstance() {
     return instance;
 }
 
+// The three planes, and the scratch of a run at a vector level.
+std::ptrdiff_t blocksOfRun(const FilterInstance& instance) {
+    return runLevel(instance) == CpuLevel::scalar ? 3 : 4;
+}
+
+CpuLevel levelCap(std::int32_t i) {
+    return static_cast<CpuLevel>(i % (static_cast<std::int32_t>(CpuLevel::avx512) + 1));
+}
+
 class RunLifecycle : public ::testing::Test {
   protected:
     void TearDown() override {
@@ -45,8 +56,8 @@ TEST_F(RunLifecycle, ManyRunsReleaseEveryPlane) {
         instance.settings.rgbProcessing = i % 2;
         GuardedFrame src = guardedFrame(1 + i % 23, 1 + i % 17, 4 * (i % 3));
         GuardedFrame dst = guardedFrame(src.width, src.height, 0);
-        ASSERT_EQ(startRun(instance, src.view()), 0);
-        ASSERT_EQ(liveAlignedBlocks(), baseline + 3);
+        ASSERT_EQ(startRun(instance, src.view(), levelCap(i)), 0);
+        ASSERT_EQ(liveAlignedBlocks(), baseline + blocksOfRun(instance));
         for (int frame = 0; frame < 3; ++frame)
             EXPECT_EQ(runFrame(instance, src.view(), dst.view()), 0);
         endRun(instance);
@@ -62,8 +73,8 @@ TEST_F(RunLifecycle, StartWithoutEndKeepsOneSetOfPlanes) {
         const std::int32_t h = 5 + i % 7;
         GuardedFrame src = guardedFrame(w, h, 0);
         GuardedFrame dst = guardedFrame(w, h, 0);
-        ASSERT_EQ(startRun(instance, src.view()), 0);
-        ASSERT_EQ(liveAlignedBlocks(), baseline + 3);
+        ASSERT_EQ(startRun(instance, src.view(), levelCap(i)), 0);
+        ASSERT_EQ(liveAlignedBlocks(), baseline + blocksOfRun(instance));
         EXPECT_EQ(runFrame(instance, src.view(), dst.view()), 0);
         GuardedFrame larger = guardedFrame(w + 1, h, 0);
         GuardedFrame untouched = larger;
@@ -101,6 +112,21 @@ TEST_P(FailingPlane, StartReportsFailureAndEndReleasesWhatWasObtained) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Planes, FailingPlane, ::testing::Values(1, 2, 3));
+
+// Without the vector kernels' scratch the run is still good, on the portable pipelines.
+TEST_F(RunLifecycle, FailingScratchFallsBackToThePortablePipelines) {
+    if (detectCpuLevel() == CpuLevel::scalar) GTEST_SKIP() << "no vector level here";
+    FilterInstance instance = defaultInstance();
+    GuardedFrame src = guardedFrame(16, 8, 0);
+    failAlignedNothrowCall(4);
+    EXPECT_EQ(startRun(instance, src.view()), 0);
+    failAlignedNothrowCall(0);
+    EXPECT_EQ(runLevel(instance), CpuLevel::scalar);
+    EXPECT_EQ(liveAlignedBlocks(), baseline + 3);
+    GuardedFrame dst = guardedFrame(16, 8, 0);
+    EXPECT_EQ(runFrame(instance, src.view(), dst.view()), 0);
+    endRun(instance);
+}
 
 // A failed start after a good one has released the earlier planes first.
 TEST_F(RunLifecycle, FailedRestartHoldsOnlyItsOwnPlanes) {

@@ -1,7 +1,7 @@
-// runFrame over arbitrary geometry and settings. Source and destination sit inside buffers
-// with guard bytes on both sides; the whole destination buffer (pixels, row gaps, guards) must
-// equal what the literal reference writes into a copy, the source must stay as it was, and a
-// refused frame must leave everything untouched.
+// runFrame over arbitrary geometry and settings, at every CPU level. Source and destination sit
+// inside buffers with guard bytes on both sides; the whole destination buffer (pixels, row gaps,
+// guards) must equal what the literal reference writes into a copy, the source must stay as it was,
+// and a refused frame must leave everything untouched.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/cpu_level.h"
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
 #include "tests/reference/reference_filter.h"
@@ -115,7 +116,9 @@ Planes prepare(FuzzedDataProvider& in, FilterInstance& instance, std::int32_t w,
     const std::int32_t pw = choice < 5 ? w : in.ConsumeIntegralInRange(-1, kMaxSide);
     const std::int32_t ph = choice < 5 ? h : in.ConsumeIntegralInRange(-1, kMaxSide);
     const int expected = pw > 0 && ph > 0 ? 0 : 1;
-    if (lintra::startRun(instance, FrameView{nullptr, pw, ph, 0}) != expected) {
+    // Every CPU level this machine has: a cap above it runs at the best one there is.
+    const auto cap = static_cast<lintra::CpuLevel>(in.ConsumeIntegralInRange(0, 3));
+    if (lintra::startRun(instance, FrameView{nullptr, pw, ph, 0}, cap) != expected) {
         std::fprintf(stderr, "startRun %dx%d: wrong result\n", pw, ph);
         std::abort();
     }

@@ -36,11 +36,14 @@ void copyClearingByte3(const FrameView& source, const FrameView& destination) {
     const std::uint8_t* in = source.pixels;
     std::uint8_t* out = destination.pixels;
     for (std::int32_t y = 0; y < source.height; ++y) {
-        for (std::int32_t x = 0; x < source.width * 4; x += 4) {
-            out[x] = in[x];
-            out[x + 1] = in[x + 1];
-            out[x + 2] = in[x + 2];
-            out[x + 3] = 0;
+        // Pointers step per pixel: width * 4 would overflow for rows of 2^29 pixels or more.
+        const std::uint8_t* p = in;
+        std::uint8_t* q = out;
+        for (std::int32_t x = 0; x < source.width; ++x, p += 4, q += 4) {
+            q[0] = p[0];
+            q[1] = p[1];
+            q[2] = p[2];
+            q[3] = 0;
         }
         in += rowStride(source);
         out += rowStride(destination);
@@ -92,8 +95,12 @@ int runFrame(FilterInstance& instance, const FrameView& source, const FrameView&
 
     const std::int32_t w = source.width;
     const std::int32_t h = source.height;
-    // The destination is written with the source's size and its own row gap.
-    const FrameView out{destination.pixels, w, h, destination.rowGap};
+    // The destination is written with the source's size at its own row distance: a wider
+    // destination has the difference in width added to the gap after each written row.
+    const std::int64_t gapAtSourceWidth =
+        (static_cast<std::int64_t>(destination.width) - w) * 4 + destination.rowGap;
+    if (gapAtSourceWidth > INT32_MAX) return 1;
+    const FrameView out{destination.pixels, w, h, static_cast<std::int32_t>(gapAtSourceWidth)};
     const std::int32_t n = s.interlaced != 0 ? 2 : 1;
     if (h <= 2 * n || (w < 2 && s.testMode == 0)) {
         copyClearingByte3(source, out);

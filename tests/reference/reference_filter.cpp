@@ -247,7 +247,9 @@ std::uint32_t yccToRgbPixel(const Triplet& t) {
 }
 
 void filterFrame(const FilterSettings& st, const FrameView& source, const FrameView& destination) {
-    const FrameView dst{destination.pixels, source.width, source.height, destination.rowGap};
+    // The source's size written at the destination's own row distance.
+    const FrameView dst{destination.pixels, source.width, source.height,
+                        static_cast<std::int32_t>((destination.width - source.width) * 4 + destination.rowGap)};
     const int n = st.interlaced != 0 ? 2 : 1;
     const auto coefficient = [](std::int32_t g) { return std::clamp<std::int64_t>(g, 0, 255); };
     if (source.height <= 2 * n || (source.width < 2 && st.testMode == 0)) {

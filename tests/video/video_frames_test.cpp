@@ -26,7 +26,7 @@ constexpr std::size_t kFrameBytes = kWidth * kHeight * 4;
 // An anonymous file holding `bytes`, positioned at its start.
 int fileWith(const std::vector<std::uint8_t>& bytes) {
     FILE* f = tmpfile();
-    fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), f);  // data() may be null
     const int fd = dup(fileno(f));
     fclose(f);
     lseek(fd, 0, SEEK_SET);

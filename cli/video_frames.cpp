@@ -159,8 +159,7 @@ void reader(Shared& s, int fd) {
 }  // namespace
 
 StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
-                                int threads,
-                                const std::function<void(std::int64_t)>& framesWritten,
+                                int threads, const std::function<void(std::int64_t)>& framesWritten,
                                 CpuLevel cap) {
     StreamOutcome outcome;
     if (stream.width <= 0 || stream.height <= 0 || threads < 1) {

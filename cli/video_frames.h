@@ -28,8 +28,7 @@ struct StreamOutcome {
 // Filters every frame until the input ends. `framesWritten` is called by the writer after
 // each frame with the count so far.
 StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
-                                int threads,
-                                const std::function<void(std::int64_t)>& framesWritten,
+                                int threads, const std::function<void(std::int64_t)>& framesWritten,
                                 CpuLevel cap = CpuLevel::avx512);
 
 }  // namespace lintra::video

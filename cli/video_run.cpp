@@ -118,10 +118,9 @@ std::string transcode(Job& job, std::int64_t& frames) {
     ProgressDisplay progress = startProgress(job.info.totalFrames);
     const FrameStream stream{job.decoder.stdoutFd, job.encoderProcess.stdinFd, job.info.width,
                              job.info.height};
-    const StreamOutcome outcome =
-        filterFrameStream(stream, job.options.settings, job.options.threads,
-                          [&progress](std::int64_t n) { showProgress(progress, n); },
-                          job.options.cpuCap);
+    const StreamOutcome outcome = filterFrameStream(
+        stream, job.options.settings, job.options.threads,
+        [&progress](std::int64_t n) { showProgress(progress, n); }, job.options.cpuCap);
     frames = outcome.frames;
     endProgress(progress, frames);
 

@@ -16,7 +16,9 @@ struct RgbLimits {
 };
 
 // Channel k of a pixel in R, G, B order (byte 2, 1, 0).
-inline std::int32_t channel(const std::uint8_t* p, int k) { return p[2 - k]; }
+inline std::int32_t channel(const std::uint8_t* p, int k) {
+    return p[2 - k];
+}
 
 void zeroRows(Triplet* row, std::int64_t count) {
     for (std::int64_t i = 0; i < count; ++i) row[i] = Triplet{{0, 0, 0}};
@@ -44,7 +46,8 @@ void recursiveRow(const Triplet* in, Triplet* out, std::int32_t w, std::int32_t 
     out[first] = in[first];
     for (std::int32_t i = 1, x = first + step; i < w; ++i, x += step) {
         const std::int32_t c[3] = {in[x].c[0], in[x].c[1], in[x].c[2]};
-        const std::int64_t distance = square(c[0] - s[0]) + square(c[1] - s[1]) + square(c[2] - s[2]);
+        const std::int64_t distance =
+            square(c[0] - s[0]) + square(c[1] - s[1]) + square(c[2] - s[2]);
         for (int k = 0; k < 3; ++k) s[k] = distance > limit ? c[k] : smooth(c[k], s[k], g);
         for (int k = 0; k < 3; ++k) out[x].c[k] = narrow(lessOwnHalf(s[k], c[k], g));
     }
@@ -90,8 +93,8 @@ void showCombRow(const Triplet* comb, std::uint8_t* dst, std::int32_t w) {
 void filterRgb(const std::uint8_t* source, std::uint8_t* destination, WorkPlane* a, WorkPlane* b,
                std::int32_t w, std::int32_t h, std::int32_t sourceRowGap,
                std::int32_t destinationRowGap, std::int32_t yVerticalThreshold,
-               std::int32_t yHorizontalThreshold, std::int32_t interlaced,
-               std::int32_t testMode, std::int32_t g) {
+               std::int32_t yHorizontalThreshold, std::int32_t interlaced, std::int32_t testMode,
+               std::int32_t g) {
     const RgbLimits limits{squaredLimit(yVerticalThreshold), squaredLimit(yHorizontalThreshold)};
     const std::int32_t n = interlaced != 0 ? 2 : 1;
     const std::ptrdiff_t srcStride = static_cast<std::ptrdiff_t>(w) * 4 + sourceRowGap;
@@ -107,7 +110,8 @@ void filterRgb(const std::uint8_t* source, std::uint8_t* destination, WorkPlane*
     zeroRows(a + (h - n) * stride, stride * n);
 
     if (testMode != 0) {
-        for (std::int32_t y = 0; y < h; ++y) showCombRow(a + y * stride, destination + y * dstStride, w);
+        for (std::int32_t y = 0; y < h; ++y)
+            showCombRow(a + y * stride, destination + y * dstStride, w);
         return;
     }
     for (std::int32_t y = 0; y < h; ++y) {

@@ -12,7 +12,7 @@ namespace lintra {
 void filterRgb(const std::uint8_t* source, std::uint8_t* destination, WorkPlane* a, WorkPlane* b,
                std::int32_t w, std::int32_t h, std::int32_t sourceRowGap,
                std::int32_t destinationRowGap, std::int32_t yVerticalThreshold,
-               std::int32_t yHorizontalThreshold, std::int32_t interlaced,
-               std::int32_t testMode, std::int32_t g);
+               std::int32_t yHorizontalThreshold, std::int32_t interlaced, std::int32_t testMode,
+               std::int32_t g);
 
 }  // namespace lintra

@@ -30,7 +30,8 @@ void detectRow(const Triplet* top, const Triplet* mid, const Triplet* bottom, Tr
                std::int32_t w, const YccLimits& limits) {
     for (std::int32_t x = 0; x < w; ++x) {
         std::int32_t comb[3];
-        for (int k = 0; k < 3; ++k) comb[k] = (top[x].c[k] >> 1) + (bottom[x].c[k] >> 1) - mid[x].c[k];
+        for (int k = 0; k < 3; ++k)
+            comb[k] = (top[x].c[k] >> 1) + (bottom[x].c[k] >> 1) - mid[x].c[k];
         if (magnitude(comb[0]) > limits.lumaVertical) comb[0] = 0;
         if (square(comb[1]) + square(comb[2]) > limits.chromaVertical) comb[1] = comb[2] = 0;
         out[x] = Triplet{{narrow(comb[0]), narrow(comb[1]), narrow(comb[2])}};
@@ -61,8 +62,9 @@ void recursiveRow(const Triplet* in, Triplet* out, std::int32_t w, std::int32_t 
             sCr = smooth(cCr, sCr, g.chroma);
             sCb = smooth(cCb, sCb, g.chroma);
         }
-        out[x] = Triplet{{narrow(lessOwnHalf(sY, cY, g.luma)), narrow(lessOwnHalf(sCr, cCr, g.chroma)),
-                          narrow(lessOwnHalf(sCb, cCb, g.chroma))}};
+        out[x] =
+            Triplet{{narrow(lessOwnHalf(sY, cY, g.luma)), narrow(lessOwnHalf(sCr, cCr, g.chroma)),
+                     narrow(lessOwnHalf(sCb, cCb, g.chroma))}};
     }
 }
 
@@ -74,7 +76,8 @@ void recombineRow(const Triplet* a, Triplet* b, const Triplet* c, std::int32_t w
                                      g.chroma + kWeightOne};
     for (std::int32_t x = 0; x < w; ++x) {
         for (int k = 0; k < 3; ++k) {
-            const std::int32_t v = ((b[x].c[k] + c[x].c[k] + 1) * kWeightHalf) / divisor[k] + a[x].c[k];
+            const std::int32_t v =
+                ((b[x].c[k] + c[x].c[k] + 1) * kWeightHalf) / divisor[k] + a[x].c[k];
             b[x].c[k] = narrow(clampTo(v, kMaxYcc));
         }
     }
@@ -91,8 +94,7 @@ void offsetForTestMode(const Triplet* c, Triplet* b, std::int64_t count) {
 void filterYcc(const WorkPlane* a, WorkPlane* b, WorkPlane* c, std::int32_t w, std::int32_t h,
                std::int32_t yVerticalThreshold, std::int32_t uvVerticalThreshold,
                std::int32_t yHorizontalThreshold, std::int32_t uvHorizontalThreshold,
-               std::int32_t interlaced, std::int32_t testMode, std::int32_t gY,
-               std::int32_t gC) {
+               std::int32_t interlaced, std::int32_t testMode, std::int32_t gY, std::int32_t gC) {
     const YccLimits limits{linearLimit(yVerticalThreshold), squaredLimit(uvVerticalThreshold),
                            linearLimit(yHorizontalThreshold), squaredLimit(uvHorizontalThreshold)};
     const YccWeights weights{gY, gC};

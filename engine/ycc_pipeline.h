@@ -12,7 +12,6 @@ namespace lintra {
 void filterYcc(const WorkPlane* a, WorkPlane* b, WorkPlane* c, std::int32_t w, std::int32_t h,
                std::int32_t yVerticalThreshold, std::int32_t uvVerticalThreshold,
                std::int32_t yHorizontalThreshold, std::int32_t uvHorizontalThreshold,
-               std::int32_t interlaced, std::int32_t testMode, std::int32_t gY,
-               std::int32_t gC);
+               std::int32_t interlaced, std::int32_t testMode, std::int32_t gY, std::int32_t gC);
 
 }  // namespace lintra

@@ -26,8 +26,12 @@ std::int32_t joinFlags(const FilterSettings& s) {
     return static_cast<std::int32_t>(word);
 }
 
-std::int32_t highHalf(std::uint32_t word) { return static_cast<std::int32_t>(word >> 16); }
-std::int32_t lowHalf(std::uint32_t word) { return static_cast<std::int32_t>(word & 0xFFFFu); }
+std::int32_t highHalf(std::uint32_t word) {
+    return static_cast<std::int32_t>(word >> 16);
+}
+std::int32_t lowHalf(std::uint32_t word) {
+    return static_cast<std::int32_t>(word & 0xFFFFu);
+}
 std::int32_t byteAt(std::uint32_t word, int shift) {
     return static_cast<std::int32_t>((word >> shift) & 0xFFu);
 }

@@ -152,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageError{{"--size", "70000x10", "a", "b"}, "--size"},
                       UsageError{{"--size", "65535x65535", "a", "b"}, "--size"},
                       UsageError{{"--write-sample", "s.png", "a", "b"}, "take no INPUT"},
-                      UsageError{{"--cpu=fast", "a", "b"}, "--cpu needs scalar, sse2, avx2 or avx512, got 'fast'"}));
+                      UsageError{{"--cpu=fast", "a", "b"},
+                                 "--cpu needs scalar, sse2, avx2 or avx512, got 'fast'"}));
 
 TEST(FrameSize, AcceptsWxHOnly) {
     std::int32_t w = 0, h = 0;

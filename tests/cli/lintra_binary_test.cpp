@@ -1,7 +1,6 @@
 // Runs the built `lintra` as a user would and checks exit codes, messages and files.
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <filesystem>

@@ -44,7 +44,8 @@ std::int64_t sq(std::int64_t v) {
 // 256 * threshold^2 for any int32 threshold: magnitudes past 2^26 already exceed every
 // distance by far and would overflow 64 bits when squared.
 std::int64_t squaredLimit(std::int64_t threshold) {
-    const std::int64_t t = std::min<std::int64_t>(threshold < 0 ? -threshold : threshold, std::int64_t{1} << 26);
+    const std::int64_t t =
+        std::min<std::int64_t>(threshold < 0 ? -threshold : threshold, std::int64_t{1} << 26);
     return sq(16 * t);
 }
 
@@ -98,7 +99,8 @@ void filterYccPlanes(const FilterSettings& st, const Plane& a, Plane& b, Plane& 
                      std::int64_t gY, std::int64_t gC) {
     const int n = st.interlaced != 0 ? 2 : 1;
     const Group luma{16LL * st.yVerticalThreshold, 16LL * st.yHorizontalThreshold, false};
-    const Group chroma{squaredLimit(st.uvVerticalThreshold), squaredLimit(st.uvHorizontalThreshold), true};
+    const Group chroma{squaredLimit(st.uvVerticalThreshold), squaredLimit(st.uvHorizontalThreshold),
+                       true};
     // Stage 1: comb detection into C (border rows stay zero).
     for (int y = n; y < h - n; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -176,7 +178,8 @@ void rgbFrame(const FilterSettings& st, const FrameView& src, const FrameView& d
               std::int64_t g) {
     const int w = src.width, h = src.height;
     const int n = st.interlaced != 0 ? 2 : 1;
-    const Group grp{squaredLimit(st.yVerticalThreshold), squaredLimit(st.yHorizontalThreshold), true};
+    const Group grp{squaredLimit(st.yVerticalThreshold), squaredLimit(st.yHorizontalThreshold),
+                    true};
     auto chan = [&](int x, int y, size_t k) -> std::int64_t { return pixelAt(src, x, y)[2 - k]; };
     Plane a = makePlane(w, h), b = makePlane(w, h);
     for (int y = n; y < h - n; ++y) {
@@ -248,8 +251,9 @@ std::uint32_t yccToRgbPixel(const Triplet& t) {
 
 void filterFrame(const FilterSettings& st, const FrameView& source, const FrameView& destination) {
     // The source's size written at the destination's own row distance.
-    const FrameView dst{destination.pixels, source.width, source.height,
-                        static_cast<std::int32_t>((destination.width - source.width) * 4 + destination.rowGap)};
+    const FrameView dst{
+        destination.pixels, source.width, source.height,
+        static_cast<std::int32_t>((destination.width - source.width) * 4 + destination.rowGap)};
     const int n = st.interlaced != 0 ? 2 : 1;
     const auto coefficient = [](std::int32_t g) { return std::clamp<std::int64_t>(g, 0, 255); };
     if (source.height <= 2 * n || (source.width < 2 && st.testMode == 0)) {

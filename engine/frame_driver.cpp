@@ -115,13 +115,13 @@ int runFrame(FilterInstance& instance, const FrameView& source, const FrameView&
     if (s.rgbProcessing != 0) {
         filterRgb(source.pixels, out.pixels, instance.planeA, instance.planeB, w, h, source.rowGap,
                   out.rowGap, s.yVerticalThreshold, s.yHorizontalThreshold, s.interlaced,
-                  s.testMode, usableCoefficient(s.yCoefficient));
+                  s.testMode, gY);
         return 0;
     }
     rgbToYcc(source, instance.planeA);
     filterYcc(instance.planeA, instance.planeB, instance.planeC, w, h, s.yVerticalThreshold,
               s.uvVerticalThreshold, s.yHorizontalThreshold, s.uvHorizontalThreshold, s.interlaced,
-              s.testMode, usableCoefficient(s.yCoefficient), usableCoefficient(s.uvCoefficient));
+              s.testMode, gY, gC);
     yccToRgb(instance.planeB, out);
     return 0;
 }

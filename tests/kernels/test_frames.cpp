@@ -6,47 +6,6 @@
 
 namespace lintra::testing {
 
-GuardedFrame::GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap) {
-    constexpr std::size_t kMargin = 64;
-    const std::ptrdiff_t stride = static_cast<std::ptrdiff_t>(width) * 4 + rowGap;
-    const std::size_t span = static_cast<std::size_t>(
-        (height - 1) * (stride < 0 ? -stride : stride) + static_cast<std::ptrdiff_t>(width) * 4);
-    bytes_.assign(span + 2 * kMargin, kGuard);
-    firstRowOffset_ = kMargin + (stride < 0 ? static_cast<std::size_t>((height - 1) * -stride) : 0);
-    view_ = FrameView{bytes_.data() + firstRowOffset_, width, height, rowGap};
-}
-
-bool GuardedFrame::guardsIntact() const {
-    std::vector<bool> pixel(bytes_.size(), false);
-    const std::ptrdiff_t stride = rowStride(view_);
-    for (std::int32_t y = 0; y < view_.height; ++y) {
-        const std::ptrdiff_t start = static_cast<std::ptrdiff_t>(firstRowOffset_) + y * stride;
-        for (std::int32_t i = 0; i < view_.width * 4; ++i)
-            pixel[static_cast<std::size_t>(start + i)] = true;
-    }
-    for (std::size_t i = 0; i < bytes_.size(); ++i) {
-        if (!pixel[i] && bytes_[i] != kGuard) return false;
-    }
-    return true;
-}
-
-std::vector<std::uint32_t> GuardedFrame::pixels() const {
-    std::vector<std::uint32_t> out;
-    for (std::int32_t y = 0; y < view_.height; ++y) {
-        const std::uint8_t* p = view_.pixels + y * rowStride(view_);
-        for (std::int32_t x = 0; x < view_.width; ++x, p += 4) {
-            out.push_back(static_cast<std::uint32_t>(p[0] | p[1] << 8 | p[2] << 16) |
-                          static_cast<std::uint32_t>(p[3]) << 24);
-        }
-    }
-    return out;
-}
-
-void GuardedFrame::setPixel(std::int32_t x, std::int32_t y, std::uint32_t value) {
-    std::uint8_t* p = view_.pixels + y * rowStride(view_) + 4 * x;
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 namespace {
 
 std::uint32_t clampByte(std::int32_t v) {
@@ -83,10 +42,10 @@ void fillFrame(GuardedFrame& frame, Content content, std::mt19937& rng) {
     const std::int32_t noise = static_cast<std::int32_t>(rng() % 3);
     for (std::int32_t y = 0; y < v.height; ++y) {
         for (std::int32_t x = 0; x < v.width; ++x) {
-            frame.setPixel(x, y,
-                           content == Content::random
-                               ? static_cast<std::uint32_t>(rng())
-                               : patternPixel(x, y, amplitude, period, noise, rng));
+            frame.set(x, y,
+                      content == Content::random
+                          ? static_cast<std::uint32_t>(rng())
+                          : patternPixel(x, y, amplitude, period, noise, rng));
         }
     }
 }

@@ -14,9 +14,9 @@ inline constexpr std::uint8_t kGuard = 0xA5;
 
 class GuardedFrame {
   public:
-    // rowGap may be negative: with a row distance of -width * 4 or less the frame runs
-    // bottom-up, its pixel reference pointing at the highest row in memory. Row distances
-    // between -width * 4 and width * 4 (overlapping rows) are not supported.
+    // rowGap may be negative: with a negative row distance the frame runs bottom-up, its
+    // pixel reference pointing at the highest row in memory. Row distances shorter than a
+    // row make the rows overlap; the buffer still holds them all.
     GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap = 0);
 
     FrameView view() const { return view_; }

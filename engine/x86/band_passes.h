@@ -110,6 +110,20 @@ struct YccState {
     typename O::V y, c0, c1;
 };
 
+// One column of either pass: the running values advance by column c (luma, then the two
+// chroma vectors), and what the pass stores for that column is returned.
+template <class O>
+inline YccState<O> stepColumn(const std::int16_t* c, typename O::V& sY, typename O::V& sC0,
+                              typename O::V& sC1, const YccPasses<O>& k) {
+    constexpr std::int32_t kL = O::kLanes;
+    const typename O::V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
+    sY = stepScalar<O>(cY, sY, k.luma);
+    sC0 = stepPair<O>(cC0, sC0, k.chroma);
+    sC1 = stepPair<O>(cC1, sC1, k.chroma);
+    return YccState<O>{lessOwnHalf<O>(sY, cY, k.luma), lessOwnHalf<O>(sC0, cC0, k.chroma),
+                       lessOwnHalf<O>(sC1, cC1, k.chroma)};
+}
+
 // Forward over columns x0 .. x1 - 1, cols -> pass, continuing from `s` (which column 0
 // starts afresh). Taken strip by strip right after each strip is transposed, while its
 // columns are still in cache; each lane still sees its row's columns in order.
@@ -130,15 +144,11 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
         x0 = 1;
     }
     for (std::int32_t x = x0; x < x1; ++x) {
-        const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
-        const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
-        sY = stepScalar<O>(cY, sY, k.luma);
-        sC0 = stepPair<O>(cC0, sC0, k.chroma);
-        sC1 = stepPair<O>(cC1, sC1, k.chroma);
-        O::store(out, lessOwnHalf<O>(sY, cY, k.luma));
-        O::store(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma));
-        O::store(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma));
+        const YccState<O> stored = stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
+        O::store(out, stored.y);
+        O::store(out + kL, stored.c0);
+        O::store(out + 2 * kL, stored.c1);
     }
     s = YccState<O>{sY, sC0, sC1};
 }
@@ -170,15 +180,11 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
         --x1;
     }
     for (std::int32_t x = x1 - 1; x >= x0; --x) {
-        const std::int16_t* c = cols + x * colPitch;
         std::int16_t* out = pass + x * colPitch;
-        const V cY = O::load(c), cC0 = O::load(c + kL), cC1 = O::load(c + 2 * kL);
-        sY = stepScalar<O>(cY, sY, k.luma);
-        sC0 = stepPair<O>(cC0, sC0, k.chroma);
-        sC1 = stepPair<O>(cC1, sC1, k.chroma);
-        correct(out, lessOwnHalf<O>(sY, cY, k.luma), k.lumaDivisor);
-        correct(out + kL, lessOwnHalf<O>(sC0, cC0, k.chroma), k.chromaDivisor);
-        correct(out + 2 * kL, lessOwnHalf<O>(sC1, cC1, k.chroma), k.chromaDivisor);
+        const YccState<O> stored = stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
+        correct(out, stored.y, k.lumaDivisor);
+        correct(out + kL, stored.c0, k.chromaDivisor);
+        correct(out + 2 * kL, stored.c1, k.chromaDivisor);
     }
     s = YccState<O>{sY, sC0, sC1};
 }

@@ -22,8 +22,11 @@ inline std::int32_t pairOf(std::int32_t lo, std::int32_t hi) {
     return (lo & 0xFFFF) | (hi << 16);
 }
 
-// The constants of the forward conversion, built once per row: left to the loop, compilers
-// tend to rebuild each broadcast on every pass, on the shuffle port the loop needs.
+// The constants of the forward conversion, built once per frame and read from memory by the
+// loops: left to the loop, compilers tend to rebuild each broadcast on every pass, on the
+// shuffle port the loop needs. Built per row instead, their stores to the stack would wait
+// behind the previous row's destination stores, and the loads behind them (a 512-bit store
+// does not forward to a load on every core).
 template <class O>
 struct ToYcc {
     using V = typename O::V;
@@ -86,7 +89,7 @@ inline typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typename O:
     return O::interleaveBgr0(O::packus16(O::packs32(b, g), O::packs32(r, O::zero())));
 }
 
-// The constants of the conversion back, built once per row (see ToYcc).
+// The constants of the conversion back, built once per frame (see ToYcc).
 template <class O>
 struct ToRgb {
     using V = typename O::V;
@@ -180,11 +183,9 @@ inline void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w, typen
 // A row of pixels to its luma row and (Cr, Cb) pair row, both padded to whole vectors.
 template <class O>
 LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
-                               std::int32_t w) {
+                               std::int32_t w, const ToYcc<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToYcc<O> constants;
-    const ToYcc<O>& k = fromMemory(constants);
     for (std::int32_t x = 0; x < w; x += kL) {
         V y0, y1, c0, c1;
         yccOfPixels<O>(loadPixels<O>(source, x, w), y0, c0, k);
@@ -215,14 +216,26 @@ inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c
 
 template <class O>
 LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
-                               std::uint8_t* destination, std::int32_t w) {
+                               std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> constants;
-    const ToRgb<O>& k = fromMemory(constants);
     for (std::int32_t x = 0; x < w; x += kL) {
         storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),
                           k, destination, x, w);
     }
+}
+
+// Single rows with their own constants, for the kernel table.
+template <class O>
+void rgbToYccRowAlone(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
+                      std::int32_t w) {
+    const ToYcc<O> k;
+    rgbToYccRowT<O>(source, luma, chroma, w, k);
+}
+template <class O>
+void yccToRgbRowAlone(const std::int16_t* luma, const std::int16_t* chroma,
+                      std::uint8_t* destination, std::int32_t w) {
+    const ToRgb<O> k;
+    yccToRgbRowT<O>(luma, chroma, destination, w, k);
 }
 
 }  // namespace

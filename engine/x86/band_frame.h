@@ -7,10 +7,11 @@
 // being transposed stay in L1) and transposed so that one vector lane follows one row, and
 // the forward pass continues over each strip while it is still in cache (its running values
 // carried from strip to strip, so each lane sees its row's columns in order, as in one sweep).
-// Then the backward pass runs strip by strip from the right (also forming the correction),
-// and each strip's corrections are at once transposed back, added to the converted source
-// and converted into the destination. Strips are therefore written right to left, which
-// needs destination rows that do not overlap each other (see simd_dispatch.cpp).
+// Then the backward pass runs over the band from the right, turning the forward results into
+// the corrections in place. The corrections are transposed back into rows (where the comb
+// signal was: it is no longer needed), and the band's rows are finished one by one from left
+// to right (corrections added to the converted source, converted into the destination), so
+// that the destination is written as the hardware streams it best: whole rows in order.
 //
 // Every stage of the definition is a function of the pixel's own row (the passes) or of its
 // column within rows y - n, y, y + n (detection and recombination), and every arithmetic step
@@ -64,10 +65,16 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
+    // Built once per frame (see ToYcc).
+    const ToYcc<O> toYccConstants;
+    const ToRgb<O> toRgbConstants;
+    const ToYcc<O>& toYcc = fromMemory(toYccConstants);
+    const ToRgb<O>& toRgb = fromMemory(toRgbConstants);
     std::int32_t converted = 0;
     auto convertBefore = [&](std::int32_t end) {
         for (; converted < end && converted < h; ++converted) {
-            rgbToYccRowT<O>(sourceRow(converted), ringLuma(converted), ringChroma(converted), w);
+            rgbToYccRowT<O>(sourceRow(converted), ringLuma(converted), ringChroma(converted), w,
+                            toYcc);
         }
     };
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
@@ -92,7 +99,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             for (std::int32_t x = 0; x < w; x += sw) {
                 detect(y, x, lesser(sw, pw - x), 0);
                 testYccRow<O>(stripLuma(0), stripChroma(0), destinationRow(y) + 4 * x,
-                              lesser(sw, w - x));
+                              lesser(sw, w - x), toRgb);
             }
         }
         return;
@@ -114,16 +121,16 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
             backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
                            passes);
-            const std::int32_t count = lesser(sw, pw - x);
-            std::int16_t* pass = lay.pass + x * lay.colPitch;
-            transpose16<O, false>(stripLuma(0), lay.stripPitch, pass, lay.colPitch, count);
-            transpose32<O, false>(stripChroma(0), lay.stripPitch, pass + kL, lay.colPitch, count);
-            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
-                const std::int32_t y = y0 + r;
-                finishYccRow<O>(sourceRow(y) + 4 * x, ringLuma(y) + x, ringChroma(y) + 2 * x,
-                                stripLuma(r), stripChroma(r), destinationRow(y) + 4 * x,
-                                lesser(sw, w - x));
-            }
+        }
+        // The corrections back in rows (cols is free once both passes are done), and the band's
+        // rows finished one at a time from left to right.
+        const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
+        transpose16<O, false>(lay.cols, rowPitch, lay.pass, lay.colPitch, pw);
+        transpose32<O, false>(lay.cols + pw, rowPitch, lay.pass + kL, lay.colPitch, pw);
+        for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+            const std::int32_t y = y0 + r;
+            finishYccRow<O>(sourceRow(y), ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
+                            lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
         }
     }
 }
@@ -175,24 +182,23 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
             backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
                            passes);
-            const std::int32_t count = lesser(sw, pw - x);
-            std::int16_t* pass = lay.pass + x * lay.colPitch;
-            transpose32<O, false>(stripBlueRed(0), lay.stripPitch, pass, lay.colPitch, count);
-            transpose16<O, false>(stripGreen(0), lay.stripPitch, pass + 2 * kL, lay.colPitch,
-                                  count);
-            for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
-                const std::int32_t y = y0 + r;
-                finishRgbRow<O>(sourceRow(y) + 4 * x, stripBlueRed(r), stripGreen(r),
-                                destinationRow(y) + 4 * x, lesser(sw, w - x));
-            }
+        }
+        // As in filterYccT: the corrections back in rows in cols, then each row finished.
+        const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
+        transpose32<O, false>(lay.cols, rowPitch, lay.pass, lay.colPitch, pw);
+        transpose16<O, false>(lay.cols + 2 * pw, rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
+        for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
+            const std::int32_t y = y0 + r;
+            finishRgbRow<O>(sourceRow(y), lay.cols + r * rowPitch, lay.cols + r * rowPitch + 2 * pw,
+                            destinationRow(y), w);
         }
     }
 }
 
 template <class O>
 const SimdKernels& kernelTable() {
-    static const SimdKernels kernels{O::kLanes,      &scratchBytesT<O>, &filterYccT<O>,
-                                     &filterRgbT<O>, &rgbToYccRowT<O>,  &yccToRgbRowT<O>};
+    static const SimdKernels kernels{O::kLanes,      &scratchBytesT<O>,    &filterYccT<O>,
+                                     &filterRgbT<O>, &rgbToYccRowAlone<O>, &yccToRgbRowAlone<O>};
     return kernels;
 }
 

@@ -3,9 +3,10 @@
 //
 // ring  : converted rows (luma | Cr/Cb pairs), one slot per row of the current band plus the
 //         line distance above and below; frame row y lives in slot y % slots.
-// strip : the band's comb signal (then its corrections) for a strip of columns, row by row
-//         (YUV: luma | Cr/Cb pairs; RGB: B/R pairs | green); small enough for L1.
-// cols  : the band's comb signal transposed, one group of vectors per column.
+// strip : the band's comb signal for a strip of columns, row by row (YUV: luma | Cr/Cb
+//         pairs; RGB: B/R pairs | green); small enough for L1.
+// cols  : the band's comb signal transposed, one group of vectors per column; once both
+//         passes are done, the band's corrections in rows (3 * paddedWidth samples each).
 // pass  : the forward pass, transposed; the backward pass turns it into the corrections.
 
 #include <cstddef>

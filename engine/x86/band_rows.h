@@ -48,11 +48,9 @@ template <class O>
 LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* luma,
                                const std::int16_t* chroma, const std::int16_t* lumaCorrection,
                                const std::int16_t* chromaCorrection, std::uint8_t* destination,
-                               std::int32_t w) {
+                               std::int32_t w, const ToRgb<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> constants;
-    const ToRgb<O>& k = fromMemory(constants);
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
     const V colour = O::set32(0x00FFFFFF);
@@ -77,11 +75,9 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
 // Test mode: the comb signal offset to mid-scale, converted as it is.
 template <class O>
 LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
-                             std::uint8_t* destination, std::int32_t w) {
+                             std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const ToRgb<O> constants;
-    const ToRgb<O>& k = fromMemory(constants);
     const V offset = O::set16(kTestModeOffset);
     auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {

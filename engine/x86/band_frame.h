@@ -27,6 +27,7 @@
 #include "engine/x86/band_passes.h"
 #include "engine/x86/band_rows.h"
 #include "engine/x86/band_transpose.h"
+#include "engine/x86/short_division.h"
 #include "engine/x86/simd_kernels.h"
 
 namespace lintra::x86 {
@@ -104,9 +105,16 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         }
         return;
     }
+    // Whether the recombination's division may skip its remainder check, from the bound the
+    // vertical limits leave on comb values (see short_division.h).
+    const std::int32_t lumaMagic =
+        shortMagicFor<7>(p.gY, largestDividend(combBound(p.lumaVertical, kMaxYccComb), 1));
+    const std::int32_t chromaMagic = shortMagicFor<7>(
+        p.gC, largestDividend(combBound(squareRootOf(p.chromaVertical), kMaxYccComb), 1));
+    const bool shortDivision = lumaMagic != 0 && chromaMagic != 0;
     const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
-                              smoothingOf<O>(p.chromaHorizontal, true, p.gC), divisorOf<O, 7>(p.gY),
-                              divisorOf<O, 7>(p.gC)};
+                              smoothingOf<O>(p.chromaHorizontal, true, p.gC),
+                              divisorOf<O, 7>(p.gY, lumaMagic), divisorOf<O, 7>(p.gC, chromaMagic)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         convertBefore(y0 + kL + n);
         YccState<O> state{};
@@ -119,8 +127,13 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
         for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
-            backwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
-                           passes);
+            if (shortDivision) {
+                backwardYcc<O, true>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
+                                     state, passes);
+            } else {
+                backwardYcc<O, false>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
+                                      state, passes);
+            }
         }
         // The corrections back in rows (cols is free once both passes are done), and the band's
         // rows finished one at a time from left to right.
@@ -168,7 +181,9 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         }
         return;
     }
-    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g)};
+    const std::int32_t magic = shortMagicFor<3>(
+        p.g, largestDividend(combBound(squareRootOf(p.vertical), kMaxRgbComb), 16));
+    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g, magic)};
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         typename O::V state[3] = {};
         for (std::int32_t x = 0; x < pw; x += sw) {
@@ -180,8 +195,13 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
             forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
         for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
-            backwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w, state,
-                           passes);
+            if (magic != 0) {
+                backwardRgb<O, true>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
+                                     state, passes);
+            } else {
+                backwardRgb<O, false>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
+                                      state, passes);
+            }
         }
         // As in filterYccT: the corrections back in rows in cols, then each row finished.
         const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);

@@ -70,29 +70,38 @@ inline typename O::V lessOwnHalf(typename O::V s, typename O::V c, const Smoothi
 
 // Truncating division of num * 2^kScaleShift by D = g + 256, for |num| < 2^14: a multiply-
 // high by floor(2^(16 + kScaleShift) / D) is low by at most one, and the remainder, exact
-// modulo 2^16 because it lies in 0 .. 2D - 1, says when.
+// modulo 2^16 because it lies in 0 .. 2D - 1, says when. Where the frame's dividends stay
+// within the exact range of a single multiply-high (see short_division.h), `shortMagic` is
+// that multiplier and the remainder check is left out.
 template <class O>
 struct Divisor {
     typename O::V magic;
     typename O::V divisor;
     typename O::V divisorLess1;
+    typename O::V shortMagic;
 };
 
 template <class O, int kScaleShift>
-inline Divisor<O> divisorOf(std::int32_t g) {
+inline Divisor<O> divisorOf(std::int32_t g, std::int32_t shortMagic) {
     const std::int32_t d = g + kWeightOne;
-    return Divisor<O>{O::set16(((1 << (16 + kScaleShift)) / d)), O::set16(d), O::set16(d - 1)};
+    return Divisor<O>{O::set16(((1 << (16 + kScaleShift)) / d)), O::set16(d), O::set16(d - 1),
+                      O::set16(shortMagic)};
 }
 
-template <class O, int kScaleShift>
+template <class O, int kScaleShift, bool kShort>
 inline typename O::V divide(typename O::V num, const Divisor<O>& k) {
     using V = typename O::V;
     const V sign = O::template srai16<15>(num);
     const V a = O::abs16(num);
-    const V q = O::mulhiU16(a, k.magic);
-    const V r = O::sub16(O::template slli16<kScaleShift>(a), O::mullo16(q, k.divisor));
-    const V exact = O::incrementIf16(O::gt16(r, k.divisorLess1), q);
-    return O::sub16(O::xorV(exact, sign), sign);
+    V q;
+    if constexpr (kShort) {
+        q = O::mulhiU16(a, k.shortMagic);
+    } else {
+        const V low = O::mulhiU16(a, k.magic);
+        const V r = O::sub16(O::template slli16<kScaleShift>(a), O::mullo16(low, k.divisor));
+        q = O::incrementIf16(O::gt16(r, k.divisorLess1), low);
+    }
+    return O::sub16(O::xorV(q, sign), sign);
 }
 
 // YUV columns: [luma | Cr/Cb rows 0..L/2-1 | Cr/Cb rows L/2..L-1] per column.
@@ -157,7 +166,7 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
 // afresh), combined at once with the forward result into the correction
 // ((forward + backward + 1) * 128) / (g + 256), left in pass. Taken strip by strip from the
 // right, each strip's corrections leave for the rows while they are still in cache.
-template <class O>
+template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, YccState<O>& s,
                               const YccPasses<O>& k) {
@@ -165,7 +174,8 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
     auto correct = [&](std::int16_t* out, V backward, const Divisor<O>& d) {
-        O::store(out, divide<O, 7>(O::add16(O::add16(O::load(out), backward), one), d));
+        O::store(out,
+                 divide<O, 7, kShortDivision>(O::add16(O::add16(O::load(out), backward), one), d));
     };
     V sY = s.y, sC0 = s.c0, sC1 = s.c1;
     if (x1 == w) {
@@ -224,7 +234,7 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
 
 // Backward over columns x1 - 1 down to x0, continuing from s (see backwardYcc), combined
 // with the forward result into ((forward + backward) * 8 + 128) / (g + 256).
-template <class O>
+template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, typename O::V s[3],
                               const RgbPasses<O>& k) {
@@ -232,8 +242,8 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(16);  // 128 / 8
     auto correct = [&](std::int16_t* out, V backward) {
-        O::store(out,
-                 divide<O, 3>(O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
+        O::store(out, divide<O, 3, kShortDivision>(
+                          O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
     };
     if (x1 == w) {
         const std::int16_t* last = cols + (w - 1) * colPitch;

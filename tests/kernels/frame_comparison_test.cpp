@@ -8,6 +8,7 @@
 
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
+#include "engine/x86/short_division.h"
 #include "tests/kernels/test_frames.h"
 #include "tests/reference/reference_filter.h"
 
@@ -129,6 +130,37 @@ TEST(FrameComparison, EveryCoefficient) {
         c.settings.yVerticalThreshold = c.settings.yHorizontalThreshold = 3 + g % 30;
         c.settings.uvVerticalThreshold = c.settings.uvHorizontalThreshold = 5 + g % 40;
         if (!checkCase(c, 900000 + static_cast<std::uint32_t>(g))) return;
+    }
+}
+
+// The recombination divides with a single multiply-high only while the vertical limits keep
+// the dividends in its exact range: the largest thresholds that still allow it, and the
+// next ones, on the largest comb values there are.
+TEST(FrameComparison, ShortDivisionAtItsLimit) {
+    for (const std::int32_t g : {0, 1, 37, 128, 219, 254, 255}) {
+        for (const std::int32_t rgb : {0, 1}) {
+            auto shortFor = [&](std::int32_t t) {
+                const std::int32_t c = 16 * t;
+                return rgb != 0 ? x86::shortMagicFor<3>(g, x86::largestDividend(c, 16)) != 0
+                                : x86::shortMagicFor<7>(g, x86::largestDividend(c, 1)) != 0;
+            };
+            std::int32_t t = 0;
+            while (t < 300 && shortFor(t + 1)) ++t;
+            for (const std::int32_t threshold : {t, t + 1}) {
+                std::mt19937 rng(static_cast<std::uint32_t>(g * 2 + rgb));
+                Case c = randomCase(rng, 1, 1);
+                c.width = 203;
+                c.height = 70;
+                c.content = Content::extreme;
+                setDefaults(c.settings);
+                c.settings.yCoefficient = c.settings.uvCoefficient = g;
+                c.settings.rgbProcessing = rgb;
+                c.settings.interlaced = g % 2;
+                c.settings.yVerticalThreshold = c.settings.uvVerticalThreshold = threshold;
+                c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = 65535;
+                if (!checkCase(c, 800000 + static_cast<std::uint32_t>(g * 4 + rgb * 2))) return;
+            }
+        }
     }
 }
 

@@ -40,8 +40,16 @@ void fillFrame(GuardedFrame& frame, Content content, std::mt19937& rng) {
                                        static_cast<std::int32_t>(rng() % 8)};
     const std::int32_t period = 1 + static_cast<std::int32_t>(rng() % 2);
     const std::int32_t noise = static_cast<std::int32_t>(rng() % 3);
+    static constexpr std::uint32_t kOpposites[4][2] = {
+        {0xFFFFFF, 0x000000}, {0xFF0000, 0x00FFFF}, {0x0000FF, 0xFFFF00}, {0x00FF00, 0xFF00FF}};
+    const std::uint32_t pair = rng() % 4;
+    const std::int32_t run = 1 + static_cast<std::int32_t>(rng() % 9);
     for (std::int32_t y = 0; y < v.height; ++y) {
         for (std::int32_t x = 0; x < v.width; ++x) {
+            if (content == Content::extreme) {
+                frame.set(x, y, kOpposites[pair][(y + x / run) % 2]);
+                continue;
+            }
             frame.set(x, y,
                       content == Content::random
                           ? static_cast<std::uint32_t>(rng())

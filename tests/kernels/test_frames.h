@@ -18,8 +18,9 @@ using test::GuardedFrame;
 using test::kGuard;
 
 // Content the filter changes: bars and gradients with a small line-alternating pattern and
-// noise; or plain random bytes (byte 3 random too).
-enum class Content { pattern, random };
+// noise; plain random bytes (byte 3 random too); or full-swing saturated colours alternating
+// from line to line, their phase flipping every few columns (the largest comb values).
+enum class Content { pattern, random, extreme };
 void fillFrame(GuardedFrame& frame, Content content, std::mt19937& rng);
 
 // Settings across the whole range a script line or the engine API can carry.

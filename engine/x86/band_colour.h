@@ -35,45 +35,47 @@ struct ToYcc {
     V doubledByte = O::set32(0x1FE);
     V lowHalf = O::set32(0xFFFF);
     V yBlueRed = O::set32(pairOf(6405, 16840));
-    V yGreen = O::set32(pairOf(16529, 0));
+    // With a byte shuffle green fills both halves of its lane; without, the lane holds 2G.
+    V yGreen = O::set32(O::kByteShuffle ? pairOf(16529, 16529) : pairOf(16529, 0));
     V crBlueRed = O::set32(pairOf(-4671, 28781));
     V crGreen = O::set32(pairOf(-24110, 0));
     V cbBlueRed = O::set32(pairOf(28781, -9713));
     V cbGreen = O::set32(pairOf(-19068, 0));
     V yOffset = O::set32(kYOffset);
     V cOffset = O::set32(kCOffset);
-    // Byte orders (0x80 clears a byte): each pixel's G alone in its lane, and the 16-bit Cr
-    // and Cb of a pack interleaved into (Cr, Cb) pairs; see yccOfPixels.
-    V greenAlone = O::setBlock32(
-        static_cast<std::int32_t>(0x80808001u), static_cast<std::int32_t>(0x80808005u),
-        static_cast<std::int32_t>(0x80808009u), static_cast<std::int32_t>(0x8080800Du));
+    // Byte orders (0x80 clears a byte): each pixel's G as the pair (G, G) in its lane, and
+    // the 16-bit Cr and Cb of a pack interleaved into (Cr, Cb) pairs; see yccOfPixels.
+    V greenPair = O::setBlock32(
+        static_cast<std::int32_t>(0x80018001u), static_cast<std::int32_t>(0x80058005u),
+        static_cast<std::int32_t>(0x80098009u), static_cast<std::int32_t>(0x800D800Du));
     V crCbPairs = O::setBlock32(0x09080100, 0x0B0A0302, 0x0D0C0504, 0x0F0E0706);
 };
 
 // One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
-// 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * 2G.
+// 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * (G + G): from the pair
+// (G, G) where the level has a byte shuffle, from 2G beside 0 otherwise.
 template <class O>
 inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
                         const ToYcc<O>& k) {
     using V = typename O::V;
     // Where the level has a byte shuffle, green and the (Cr, Cb) pairs are formed on the
     // shuffle port rather than with shifts, which share a port with the multiply-adds. Cr and
-    // Cb lie in 240 .. 3824, so the saturating pack keeps them as they are.
+    // Cb lie in 240 .. 3824, so the saturating pack keeps them as they are. The (G, G) pair
+    // gives -24110 * G and -19068 * G against (factor, 0) pairs as well.
     const V br = O::andV(p, k.blueRed);
     V g, g2;
     if constexpr (O::kByteShuffle) {
-        g = O::shuffleBytes(p, k.greenAlone);
-        g2 = O::add32(g, g);
+        g = O::shuffleBytes(p, k.greenPair);
+        g2 = g;
     } else {
         g = O::andV(O::template srli32<8>(p), k.byte);
         g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
     }
-    luma = O::template srai32<12>(
-        O::add32(O::add32(O::madd(br, k.yBlueRed), O::madd(g2, k.yGreen)), k.yOffset));
-    const V cr = O::template srai32<12>(
-        O::add32(O::add32(O::madd(br, k.crBlueRed), O::madd(g, k.crGreen)), k.cOffset));
-    const V cb = O::template srai32<12>(
-        O::add32(O::add32(O::madd(br, k.cbBlueRed), O::madd(g, k.cbGreen)), k.cOffset));
+    luma = O::template srai32<12>(O::maddAdd(O::maddAdd(k.yOffset, br, k.yBlueRed), g2, k.yGreen));
+    const V cr =
+        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.crBlueRed), g, k.crGreen));
+    const V cb =
+        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.cbBlueRed), g, k.cbGreen));
     if constexpr (O::kByteShuffle) {
         chroma = O::shuffleBytes(O::packs32(cr, cb), k.crCbPairs);
     } else {
@@ -126,19 +128,17 @@ struct Channels {
 template <class O, bool kInRange>
 inline Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
     using V = typename O::V;
-    const V l = O::add32(O::template slli32<16>(luma), O::madd(luma, k.luma));
+    const V l = O::maddAdd(O::template slli32<16>(luma), luma, k.luma);
     const V cr16 = O::template slli32<16>(chroma);
-    const V r =
-        O::add32(O::add32(l, O::add32(cr16, cr16)), O::add32(O::madd(chroma, k.red), k.redOffset));
-    const V g = O::add32(O::sub32(l, cr16), O::add32(O::madd(chroma, k.green), k.greenOffset));
+    const V r = O::maddAdd(O::add32(O::add32(l, k.redOffset), O::add32(cr16, cr16)), chroma, k.red);
+    const V g = O::maddAdd(O::add32(O::sub32(l, cr16), k.greenOffset), chroma, k.green);
     V b;
     if constexpr (kInRange) {
-        b = O::add32(O::add32(l, O::add32(chroma, chroma)),
-                     O::add32(O::madd(chroma, k.blueOfDoubled), k.blueOffset));
+        b = O::maddAdd(O::add32(O::add32(l, k.blueOffset), O::add32(chroma, chroma)), chroma,
+                       k.blueOfDoubled);
     } else {
         const V cb16 = O::andV(chroma, k.upperHalf);
-        b = O::add32(O::add32(l, O::add32(cb16, cb16)),
-                     O::add32(O::madd(chroma, k.blue), k.blueOffset));
+        b = O::maddAdd(O::add32(O::add32(l, k.blueOffset), O::add32(cb16, cb16)), chroma, k.blue);
     }
     return Channels<O>{O::template srai32<20>(b), O::template srai32<20>(g),
                        O::template srai32<20>(r)};

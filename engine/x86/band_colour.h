@@ -55,8 +55,8 @@ struct ToYcc {
 // 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * (G + G): from the pair
 // (G, G) where the level has a byte shuffle, from 2G beside 0 otherwise.
 template <class O>
-inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
-                        const ToYcc<O>& k) {
+LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
+                              const ToYcc<O>& k) {
     using V = typename O::V;
     // Where the level has a byte shuffle, green and the (Cr, Cb) pairs are formed on the
     // shuffle port rather than with shifts, which share a port with the multiply-adds. Cr and
@@ -87,7 +87,7 @@ inline void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chr
 // them into B, G, R, 0 pixels, all inside each 128-bit block: the saturating packs clamp,
 // the level's byte interleave puts the bytes in place.
 template <class O>
-inline typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typename O::V r) {
+LINTRA_PIECE typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typename O::V r) {
     return O::interleaveBgr0(O::packus16(O::packs32(b, g), O::packs32(r, O::zero())));
 }
 
@@ -126,7 +126,8 @@ struct Channels {
 // 131072 * Cb beside 2 * Cr, which the multiply-add takes back: one operation less for blue.
 // Every sum is the same integer modulo 2^32 and fits 32 bits, so the results are identical.
 template <class O, bool kInRange>
-inline Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma, const ToRgb<O>& k) {
+LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
+                                       const ToRgb<O>& k) {
     using V = typename O::V;
     const V l = O::maddAdd(O::template slli32<16>(luma), luma, k.luma);
     const V cr16 = O::template slli32<16>(chroma);
@@ -148,8 +149,8 @@ inline Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma, const
 // both share a pack, and the byte shuffle both places and clears the bytes. The same
 // saturating packs clamp every channel.
 template <class O>
-inline void pixelPairOfBytes(const Channels<O>& a, const Channels<O>& b, const ToRgb<O>& k,
-                             typename O::V& first, typename O::V& second) {
+LINTRA_PIECE void pixelPairOfBytes(const Channels<O>& a, const Channels<O>& b, const ToRgb<O>& k,
+                                   typename O::V& first, typename O::V& second) {
     const typename O::V reds = O::packs32(a.r, b.r);
     first = O::shuffleBytes(O::packus16(O::packs32(a.b, a.g), reds), k.firstPixels);
     second = O::shuffleBytes(O::packus16(O::packs32(b.b, b.g), reds), k.secondPixels);
@@ -198,8 +199,9 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
 
 // kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
 template <class O, bool kInRange = false>
-inline void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
-                           const ToRgb<O>& k, std::uint8_t* row, std::int32_t x, std::int32_t w) {
+LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
+                                 const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
+                                 std::int32_t w) {
     using V = typename O::V;
     const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
     const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);

@@ -80,28 +80,29 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     };
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
-    // Row y's comb signal for columns [x, x + count) into strip row r.
-    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
+    // Row y's comb signal for columns [x, x + count) into the luma and Cr/Cb pair rows given.
+    auto detectInto = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int16_t* luma,
+                          std::int16_t* chroma) {
         if (y >= n && y < h - n) {
-            const std::int16_t* luma[3] = {ringLuma(y - n) + x, ringLuma(y) + x,
-                                           ringLuma(y + n) + x};
-            const std::int16_t* chroma[3] = {ringChroma(y - n) + 2 * x, ringChroma(y) + 2 * x,
-                                             ringChroma(y + n) + 2 * x};
-            detectYccRow<O>(luma, chroma, stripLuma(r), stripChroma(r), count, lumaLimit,
-                            chromaLimit);
+            const std::int16_t* top[3] = {ringLuma(y - n) + x, ringLuma(y) + x,
+                                          ringLuma(y + n) + x};
+            const std::int16_t* pairs[3] = {ringChroma(y - n) + 2 * x, ringChroma(y) + 2 * x,
+                                            ringChroma(y + n) + 2 * x};
+            detectYccRow<O>(top, pairs, luma, chroma, count, lumaLimit, chromaLimit);
         } else {
-            zeroRow(stripLuma(r), lay.stripPitch);
+            zeroRow(luma, count);
+            zeroRow(chroma, 2 * count);
         }
     };
 
     if (p.testMode != 0) {
+        // Whole rows at a time, through the column buffer (unused in test mode).
+        std::int16_t* luma = lay.cols;
+        std::int16_t* chroma = lay.cols + pw;
         for (std::int32_t y = 0; y < h; ++y) {
             convertBefore(y + n + 1);
-            for (std::int32_t x = 0; x < w; x += sw) {
-                detect(y, x, lesser(sw, pw - x), 0);
-                testYccRow<O>(stripLuma(0), stripChroma(0), destinationRow(y) + 4 * x,
-                              lesser(sw, w - x), toRgb);
-            }
+            detectInto(y, 0, pw, luma, chroma);
+            testYccRow<O>(luma, chroma, destinationRow(y), w, toRgb);
         }
         return;
     }
@@ -120,7 +121,9 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         YccState<O> state{};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
-            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            for (std::int32_t r = 0; r < kL; ++r) {
+                detectInto(y0 + r, x, count, stripLuma(r), stripChroma(r));
+            }
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose16<O, true>(stripLuma(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
@@ -160,24 +163,26 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     auto stripBlueRed = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
     auto stripGreen = [&](std::int32_t r) { return stripBlueRed(r) + 2 * sw; };
     const typename O::V limit = O::set32(p.vertical);
-    // Row y's comb signal for columns [x, x + count) into strip row r.
-    auto detect = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int32_t r) {
+    // Row y's comb signal for columns [x, x + count) into the (B, R) and green rows given.
+    auto detectInto = [&](std::int32_t y, std::int32_t x, std::int32_t count, std::int16_t* blueRed,
+                          std::int16_t* green) {
         if (y >= n && y < h - n) {
             const std::int32_t at = 4 * x;
             detectRgbRow<O>(sourceRow(y - n) + at, sourceRow(y) + at, sourceRow(y + n) + at,
-                            stripBlueRed(r), stripGreen(r), w - x, count, limit);
+                            blueRed, green, w - x, count, limit);
         } else {
-            zeroRow(stripBlueRed(r), lay.stripPitch);
+            zeroRow(blueRed, 2 * count);
+            zeroRow(green, count);
         }
     };
 
     if (p.testMode != 0) {
+        // Whole rows at a time, through the column buffer (unused in test mode).
+        std::int16_t* blueRed = lay.cols;
+        std::int16_t* green = lay.cols + 2 * pw;
         for (std::int32_t y = 0; y < h; ++y) {
-            for (std::int32_t x = 0; x < w; x += sw) {
-                detect(y, x, lesser(sw, pw - x), 0);
-                testRgbRow<O>(stripBlueRed(0), stripGreen(0), destinationRow(y) + 4 * x,
-                              lesser(sw, w - x));
-            }
+            detectInto(y, 0, pw, blueRed, green);
+            testRgbRow<O>(blueRed, green, destinationRow(y), w);
         }
         return;
     }
@@ -188,7 +193,9 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         typename O::V state[3] = {};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
-            for (std::int32_t r = 0; r < kL; ++r) detect(y0 + r, x, count, r);
+            for (std::int32_t r = 0; r < kL; ++r) {
+                detectInto(y0 + r, x, count, stripBlueRed(r), stripGreen(r));
+            }
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose32<O, true>(stripBlueRed(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);

@@ -15,6 +15,8 @@
 // Each stage stays one function (not inlined into the frame loop), so that profiles show the
 // stages apart; a call per row or band costs nothing measurable.
 #define LINTRA_STAGE [[gnu::noinline]] inline
+// The pieces of a stage's loop: always inside it.
+#define LINTRA_PIECE [[gnu::always_inline]] inline
 
 namespace lintra::x86 {
 namespace {

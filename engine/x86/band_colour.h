@@ -167,12 +167,17 @@ inline typename O::V loadPixels(const std::uint8_t* row, std::int32_t x, std::in
     return O::load(tail);
 }
 
-// Stores one vector of pixels, only those before the row's end.
-template <class O>
-inline void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w, typename O::V v) {
+// Stores one vector of pixels, only those before the row's end; with kStream, whole vectors
+// bypass the caches (the row starts on a vector boundary).
+template <class O, bool kStream = false>
+LINTRA_PIECE void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w, typename O::V v) {
     constexpr std::int32_t kPixels = O::kLanes / 2;
     if (w - x >= kPixels) {
-        O::store(row + 4 * x, v);
+        if constexpr (kStream) {
+            O::stream(row + 4 * x, v);
+        } else {
+            O::store(row + 4 * x, v);
+        }
         return;
     }
     if (w <= x) return;
@@ -197,8 +202,8 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
     }
 }
 
-// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
-template <class O, bool kInRange = false>
+// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc). kStream: see storePixels.
+template <class O, bool kInRange = false, bool kStream = false>
 LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
                                  const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
                                  std::int32_t w) {
@@ -212,8 +217,8 @@ LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename 
         first = pixelsOfBytes<O>(a.b, a.g, a.r);
         second = pixelsOfBytes<O>(b.b, b.g, b.r);
     }
-    storePixels<O>(row, x, w, first);
-    storePixels<O>(row, x + O::kLanes / 2, w, second);
+    storePixels<O, kStream>(row, x, w, first);
+    storePixels<O, kStream>(row, x + O::kLanes / 2, w, second);
 }
 
 template <class O>

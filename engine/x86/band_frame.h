@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/x86/band_colour.h"
 #include "engine/x86/band_layout.h"
@@ -53,6 +54,25 @@ inline std::int32_t lesser(std::int32_t a, std::int32_t b) {
     return a < b ? a : b;
 }
 
+// Streaming stores need every row to start on a vector boundary.
+template <class O>
+bool streamsDestination(const SimdFrame& f) {
+    constexpr std::ptrdiff_t kVector = sizeof(typename O::V);
+    return f.streamDestination != 0 &&
+           reinterpret_cast<std::uintptr_t>(f.destination) % kVector == 0 &&
+           f.destinationStride % kVector == 0;
+}
+
+// Calls `row` with std::true_type where the frame's rows are streamed, else std::false_type.
+template <class F>
+inline void withStreaming(bool stream, F&& row) {
+    if (stream) {
+        row(std::true_type{});
+    } else {
+        row(std::false_type{});
+    }
+}
+
 template <class O>
 void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     constexpr std::int32_t kL = O::kLanes;
@@ -66,6 +86,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
+    const bool stream = streamsDestination<O>(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
     const ToRgb<O> toRgbConstants;
@@ -102,8 +123,11 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         for (std::int32_t y = 0; y < h; ++y) {
             convertBefore(y + n + 1);
             detectInto(y, 0, pw, luma, chroma);
-            testYccRow<O>(luma, chroma, destinationRow(y), w, toRgb);
+            withStreaming(stream, [&](auto s) {
+                testYccRow<O, decltype(s)::value>(luma, chroma, destinationRow(y), w, toRgb);
+            });
         }
+        if (stream) O::fence();
         return;
     }
     // Whether the recombination's division may skip its remainder check, from the bound the
@@ -145,10 +169,14 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         transpose32<O, false>(lay.cols + pw, rowPitch, lay.pass + kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
             const std::int32_t y = y0 + r;
-            finishYccRow<O>(sourceRow(y), ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
-                            lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
+            withStreaming(stream, [&](auto s) {
+                finishYccRow<O, decltype(s)::value>(
+                    sourceRow(y), ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
+                    lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
+            });
         }
     }
+    if (stream) O::fence();
 }
 
 template <class O>
@@ -160,6 +188,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     const std::int32_t sw = lay.stripWidth;
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
+    const bool stream = streamsDestination<O>(f);
     auto stripBlueRed = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
     auto stripGreen = [&](std::int32_t r) { return stripBlueRed(r) + 2 * sw; };
     const typename O::V limit = O::set32(p.vertical);
@@ -182,8 +211,11 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         std::int16_t* green = lay.cols + 2 * pw;
         for (std::int32_t y = 0; y < h; ++y) {
             detectInto(y, 0, pw, blueRed, green);
-            testRgbRow<O>(blueRed, green, destinationRow(y), w);
+            withStreaming(stream, [&](auto s) {
+                testRgbRow<O, decltype(s)::value>(blueRed, green, destinationRow(y), w);
+            });
         }
+        if (stream) O::fence();
         return;
     }
     const std::int32_t magic = shortMagicFor<3>(
@@ -216,10 +248,14 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         transpose16<O, false>(lay.cols + 2 * pw, rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
             const std::int32_t y = y0 + r;
-            finishRgbRow<O>(sourceRow(y), lay.cols + r * rowPitch, lay.cols + r * rowPitch + 2 * pw,
-                            destinationRow(y), w);
+            withStreaming(stream, [&](auto s) {
+                finishRgbRow<O, decltype(s)::value>(sourceRow(y), lay.cols + r * rowPitch,
+                                                    lay.cols + r * rowPitch + 2 * pw,
+                                                    destinationRow(y), w);
+            });
         }
     }
+    if (stream) O::fence();
 }
 
 template <class O>

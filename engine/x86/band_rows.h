@@ -44,7 +44,7 @@ LINTRA_STAGE void detectYccRow(const std::int16_t* const luma[3],
 // The corrections of w pixels added to their converted source, clamped, converted back.
 // Where every correction of a vector is zero the pixels are the source's: the conversion
 // round trip returns every 24-bit colour unchanged, so only byte 3 needs clearing.
-template <class O>
+template <class O, bool kStream>
 LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* luma,
                                const std::int16_t* chroma, const std::int16_t* lumaCorrection,
                                const std::int16_t* chromaCorrection, std::uint8_t* destination,
@@ -62,18 +62,19 @@ LINTRA_STAGE void finishYccRow(const std::uint8_t* pixels, const std::int16_t* l
         const V q0 = O::load(chromaCorrection + 2 * x);
         const V q1 = O::load(chromaCorrection + 2 * x + kL);
         if (O::allZero(O::orV(qY, O::orV(q0, q1)))) {
-            storePixels<O>(destination, x, w, O::andV(loadPixels<O>(pixels, x, w), colour));
-            storePixels<O>(destination, x + kL / 2, w,
-                           O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
+            storePixels<O, kStream>(destination, x, w,
+                                    O::andV(loadPixels<O>(pixels, x, w), colour));
+            storePixels<O, kStream>(destination, x + kL / 2, w,
+                                    O::andV(loadPixels<O>(pixels, x + kL / 2, w), colour));
             continue;
         }
-        storeYccPixels<O, true>(sum(luma + x, qY), sum(chroma + 2 * x, q0),
-                                sum(chroma + 2 * x + kL, q1), k, destination, x, w);
+        storeYccPixels<O, true, kStream>(sum(luma + x, qY), sum(chroma + 2 * x, q0),
+                                         sum(chroma + 2 * x + kL, q1), k, destination, x, w);
     }
 }
 
 // Test mode: the comb signal offset to mid-scale, converted as it is.
-template <class O>
+template <class O, bool kStream>
 LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
                              std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
     using V = typename O::V;
@@ -81,8 +82,8 @@ LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chrom
     const V offset = O::set16(kTestModeOffset);
     auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O>(shown(luma + x), shown(chroma + 2 * x), shown(chroma + 2 * x + kL), k,
-                          destination, x, w);
+        storeYccPixels<O, false, kStream>(shown(luma + x), shown(chroma + 2 * x),
+                                          shown(chroma + 2 * x + kL), k, destination, x, w);
     }
 }
 
@@ -137,20 +138,20 @@ LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
 
 // Source pixels plus corrections, each channel clamped to 0..255. The widened green
 // correction fills the upper half of its lane with its sign, which the clamp turns into 0.
-template <class O>
-inline void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
-                            typename O::V green, std::uint8_t* destination, std::int32_t x,
-                            std::int32_t w) {
+template <class O, bool kStream>
+LINTRA_PIECE void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
+                                  typename O::V green, std::uint8_t* destination, std::int32_t x,
+                                  std::int32_t w) {
     using V = typename O::V;
     const V lo = O::zero();
     const V hi = O::set16(kMaxChannel);
     const V p = loadPixels<O>(source, x, w);
     const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x)), lo), hi);
     const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
-    storePixels<O>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
+    storePixels<O, kStream>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
 }
 
-template <class O>
+template <class O, bool kStream>
 LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* blueRed,
                                const std::int16_t* green, std::uint8_t* destination,
                                std::int32_t w) {
@@ -158,8 +159,8 @@ LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* b
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
         const V g = O::load(green + x);
-        finishRgbPixels<O>(source, blueRed, O::widenLo(g), destination, x, w);
-        finishRgbPixels<O>(source, blueRed, O::widenHi(g), destination, x + kL / 2, w);
+        finishRgbPixels<O, kStream>(source, blueRed, O::widenLo(g), destination, x, w);
+        finishRgbPixels<O, kStream>(source, blueRed, O::widenHi(g), destination, x + kL / 2, w);
     }
 }
 
@@ -177,17 +178,17 @@ inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
                     O::add32(O::template slli32<8>(g), b));
 }
 
-template <class O>
+template <class O, bool kStream>
 LINTRA_STAGE void testRgbRow(const std::int16_t* blueRed, const std::int16_t* green,
                              std::uint8_t* destination, std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
         const V g = O::load(green + x);
-        storePixels<O>(destination, x, w,
-                       testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
-        storePixels<O>(destination, x + kL / 2, w,
-                       testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
+        storePixels<O, kStream>(destination, x, w,
+                                testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
+        storePixels<O, kStream>(destination, x + kL / 2, w,
+                                testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
     }
 }
 

@@ -17,6 +17,8 @@ struct Avx2Ops {
 
     static V load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
     static void store(void* p, V v) { _mm256_storeu_si256(static_cast<__m256i*>(p), v); }
+    static void stream(void* p, V v) { _mm256_stream_si256(static_cast<__m256i*>(p), v); }
+    static void fence() { _mm_sfence(); }
     // Block j of the vector from p + j * blockStride (elements).
     static V loadBlocks(const std::int16_t* p, std::ptrdiff_t blockStride) {
         const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));

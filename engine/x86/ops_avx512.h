@@ -17,6 +17,9 @@ struct Avx512Ops {
 
     static V load(const void* p) { return _mm512_loadu_si512(p); }
     static void store(void* p, V v) { _mm512_storeu_si512(p, v); }
+    // Streaming store (p aligned to 64 bytes), and the fence that orders such stores.
+    static void stream(void* p, V v) { _mm512_stream_si512(static_cast<__m512i*>(p), v); }
+    static void fence() { _mm_sfence(); }
     static __m128i load128(const std::int16_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }

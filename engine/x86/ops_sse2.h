@@ -18,6 +18,8 @@ struct Sse2Ops {
 
     static V load(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
     static void store(void* p, V v) { _mm_storeu_si128(static_cast<__m128i*>(p), v); }
+    static void stream(void* p, V v) { _mm_stream_si128(static_cast<__m128i*>(p), v); }
+    static void fence() { _mm_sfence(); }
     static V loadBlocks(const std::int16_t* p, std::ptrdiff_t) { return load(p); }
     static void storeBlocks(std::int16_t* p, std::ptrdiff_t, V v) { store(p, v); }
 

@@ -15,6 +15,8 @@ struct SimdFrame {
     std::ptrdiff_t destinationStride;
     std::int32_t width;
     std::int32_t height;
+    // Nonzero: write the destination with streaming stores where its rows allow.
+    std::int32_t streamDestination;
 };
 
 // Limits already brought into the kernels' lane widths (see simd_dispatch.cpp): luma limits

@@ -22,6 +22,7 @@ struct Case {
     std::int32_t destinationGap;
     Content content;
     FilterSettings settings;
+    std::int32_t destinationAlignment = 1;
 };
 
 std::int32_t rowGap(std::mt19937& rng, std::int32_t width) {
@@ -53,10 +54,10 @@ bool checkCase(const Case& c, std::uint32_t seed) {
     std::mt19937 rng(seed);
     GuardedFrame source(c.width, c.height, c.sourceGap);
     fillFrame(source, c.content, rng);
-    GuardedFrame expected(c.width, c.height, c.destinationGap);
+    GuardedFrame expected(c.width, c.height, c.destinationGap, c.destinationAlignment);
     reference::filterFrame(c.settings, source.view(), expected.view());
     for (const CpuLevel level : availableLevels()) {
-        GuardedFrame destination(c.width, c.height, c.destinationGap);
+        GuardedFrame destination(c.width, c.height, c.destinationGap, c.destinationAlignment);
         FilterInstance instance{};
         instance.settings = c.settings;
         EXPECT_EQ(startRun(instance, source.view(), level), 0);
@@ -160,6 +161,32 @@ TEST(FrameComparison, ShortDivisionAtItsLimit) {
                 c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = 65535;
                 if (!checkCase(c, 800000 + static_cast<std::uint32_t>(g * 4 + rgb * 2))) return;
             }
+        }
+    }
+}
+
+// Destinations of 4 MiB and more are written with streaming stores where every row starts on
+// a vector boundary: such frames in every mode, rows aligned for every level (also bottom-up)
+// and rows that are not.
+TEST(FrameComparison, LargeFramesStreamedWhereAligned) {
+    struct Large {
+        std::int32_t width, height, destinationGap, alignment;
+    };
+    for (const Large l : {Large{1024, 1024, 0, 64}, Large{1000, 1100, 96, 64},
+                          Large{1024, 1030, -8192, 64}, Large{1023, 1030, 4, 16}}) {
+        for (const std::int32_t mode : {0, 1, 2, 3}) {
+            std::mt19937 rng(static_cast<std::uint32_t>(l.width + mode));
+            Case c = randomCase(rng, 1, 1);
+            c.width = l.width;
+            c.height = l.height;
+            c.sourceGap = 0;
+            c.destinationGap = l.destinationGap;
+            c.destinationAlignment = l.alignment;
+            c.content = Content::pattern;
+            setDefaults(c.settings);
+            c.settings.rgbProcessing = mode % 2;
+            c.settings.testMode = mode / 2;
+            if (!checkCase(c, 600000 + static_cast<std::uint32_t>(l.width * 4 + mode))) return;
         }
     }
 }

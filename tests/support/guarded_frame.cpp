@@ -7,14 +7,19 @@ namespace {
 constexpr std::intptr_t kMargin = 64;
 }
 
-GuardedFrame::GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap) {
+GuardedFrame::GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap,
+                           std::int32_t alignment) {
     const std::intptr_t rowBytes = std::intptr_t{width} * 4;
     const std::intptr_t stride = rowBytes + rowGap;
     const std::intptr_t span = height > 0 ? std::abs(stride) * (height - 1) + rowBytes : 0;
-    storage_.assign(static_cast<std::size_t>(span + 2 * kMargin), kGuard);
+    storage_.assign(static_cast<std::size_t>(span + 3 * kMargin), kGuard);
     isPixel_.assign(storage_.size(), false);
+    const auto align = static_cast<std::uintptr_t>(alignment < 1 ? 1 : alignment);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(storage_.data()) + kMargin;
+    const std::intptr_t lowest =
+        kMargin + static_cast<std::intptr_t>((align - address % align) % align);
     // With a negative row distance the first row is the highest in memory.
-    const std::intptr_t first = stride < 0 ? kMargin + span - rowBytes : kMargin;
+    const std::intptr_t first = stride < 0 ? lowest + span - rowBytes : lowest;
     view_ = FrameView{storage_.data() + first, width, height, rowGap};
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::intptr_t b = 0; b < rowBytes; ++b) {

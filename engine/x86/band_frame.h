@@ -26,6 +26,7 @@
 #include "engine/x86/band_colour.h"
 #include "engine/x86/band_layout.h"
 #include "engine/x86/band_passes.h"
+#include "engine/x86/band_prefetch.h"
 #include "engine/x86/band_rows.h"
 #include "engine/x86/band_transpose.h"
 #include "engine/x86/short_division.h"
@@ -49,6 +50,9 @@ std::size_t scratchBytesT(std::int32_t width) {
     BandLayout layout;
     return bandLayout(nullptr, width, O::kLanes, layout);
 }
+
+// Columns of the backward pass between two steps of reading ahead.
+inline constexpr std::int32_t kReadAheadColumns = 16;
 
 inline std::int32_t lesser(std::int32_t a, std::int32_t b) {
     return a < b ? a : b;
@@ -140,27 +144,36 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
                               smoothingOf<O>(p.chromaHorizontal, true, p.gC),
                               divisorOf<O, 7>(p.gY, lumaMagic), divisorOf<O, 7>(p.gC, chromaMagic)};
+    auto backward = [&](std::int32_t x0, std::int32_t x1, YccState<O>& state) {
+        if (shortDivision) {
+            backwardYcc<O, true>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
+        } else {
+            backwardYcc<O, false>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
+        }
+    };
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
         convertBefore(y0 + kL + n);
+        // The rows the next band converts first, fetched over this band's three phases
+        // (detection and forward pass, backward pass, finishing), each counted in samples.
+        ReadAhead ahead(f.source, f.sourceStride, w, h, y0 + kL + n, y0 + 2 * kL + n,
+                        std::int64_t{kL} * (pw + 2 * w));
         YccState<O> state{};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
             for (std::int32_t r = 0; r < kL; ++r) {
                 detectInto(y0 + r, x, count, stripLuma(r), stripChroma(r));
+                ahead.advance(count);
             }
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose16<O, true>(stripLuma(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
             forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
-            if (shortDivision) {
-                backwardYcc<O, true>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
-                                     state, passes);
-            } else {
-                backwardYcc<O, false>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
-                                      state, passes);
-            }
+        for (std::int32_t x1 = w; x1 > 0;) {
+            const std::int32_t x0 = x1 > kReadAheadColumns ? x1 - kReadAheadColumns : 0;
+            backward(x0, x1, state);
+            ahead.advance(std::int64_t{kL} * (x1 - x0));
+            x1 = x0;
         }
         // The corrections back in rows (cols is free once both passes are done), and the band's
         // rows finished one at a time from left to right.
@@ -174,6 +187,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                     sourceRow(y), ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
                     lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
             });
+            ahead.advance(w);
         }
     }
     if (stream) O::fence();
@@ -221,26 +235,34 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     const std::int32_t magic = shortMagicFor<3>(
         p.g, largestDividend(combBound(squareRootOf(p.vertical), kMaxRgbComb), 16));
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g, magic)};
+    auto backward = [&](std::int32_t x0, std::int32_t x1, typename O::V* state) {
+        if (magic != 0) {
+            backwardRgb<O, true>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
+        } else {
+            backwardRgb<O, false>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
+        }
+    };
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        // The rows the next band reads first (see filterYccT).
+        ReadAhead ahead(f.source, f.sourceStride, w, h, y0 + kL + n, y0 + 2 * kL + n,
+                        std::int64_t{kL} * (pw + 2 * w));
         typename O::V state[3] = {};
         for (std::int32_t x = 0; x < pw; x += sw) {
             const std::int32_t count = lesser(sw, pw - x);
             for (std::int32_t r = 0; r < kL; ++r) {
                 detectInto(y0 + r, x, count, stripBlueRed(r), stripGreen(r));
+                ahead.advance(count);
             }
             std::int16_t* cols = lay.cols + x * lay.colPitch;
             transpose32<O, true>(stripBlueRed(0), lay.stripPitch, cols, lay.colPitch, count);
             transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
             forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        for (std::int32_t x = (w - 1) / sw * sw; x >= 0; x -= sw) {
-            if (magic != 0) {
-                backwardRgb<O, true>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
-                                     state, passes);
-            } else {
-                backwardRgb<O, false>(lay.cols, lay.pass, lay.colPitch, x, lesser(x + sw, w), w,
-                                      state, passes);
-            }
+        for (std::int32_t x1 = w; x1 > 0;) {
+            const std::int32_t x0 = x1 > kReadAheadColumns ? x1 - kReadAheadColumns : 0;
+            backward(x0, x1, state);
+            ahead.advance(std::int64_t{kL} * (x1 - x0));
+            x1 = x0;
         }
         // As in filterYccT: the corrections back in rows in cols, then each row finished.
         const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
@@ -253,6 +275,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
                                                     lay.cols + r * rowPitch + 2 * pw,
                                                     destinationRow(y), w);
             });
+            ahead.advance(w);
         }
     }
     if (stream) O::fence();

@@ -1,60 +1,39 @@
 #pragma once
 // Truncating division by D = g + 256 (g in 0..255) with a single multiply-high, where the
-// dividends are known to be small. floor(a * 2^s / D) = (a * magic) >> 16 holds for every
-// a from 0 up to a range that depends on D; the table holds, for each D, the magic number
-// with the longest such range, worked out when the engine is compiled. A frame whose
-// dividends can leave that range takes the division with a remainder check instead.
+// dividends are known to be small: floor(a * 2^s / D) = (a * magic) >> 16 holds for every a
+// from 0 up to a range that depends on D and the magic number. Each frame checks, for its
+// own coefficients and the bound its limits put on the dividends, whether one of the two
+// magic numbers around 2^(16 + s) / D is exact that far; if not, it takes the division with
+// a remainder check instead. The check stops at the first failure, which for most D comes
+// within a few hundred dividends, and runs at most a few ten thousand steps.
 // Plain integers only: included by every level's kernels.
 
-#include <array>
 #include <cstdint>
+#include <initializer_list>
 
 namespace lintra::x86 {
-
-struct ShortDivision {
-    std::int32_t magic;      // unsigned 16-bit
-    std::int32_t exactUpTo;  // (a * magic) >> 16 == (a << s) / D for all 0 <= a <= this
-};
 
 // The dividends of the recombination stay below 2^14 (see simd_dispatch.cpp).
 inline constexpr std::int32_t kLargestDividend = (1 << 14) - 1;
 
-constexpr std::int32_t exactRangeOf(std::int32_t magic, std::int32_t d, int s) {
-    for (std::int32_t a = 1; a <= kLargestDividend; ++a) {
-        if (((a * magic) >> 16) != ((a << s) / d)) return a - 1;
+inline bool exactUpTo(std::int32_t magic, std::int32_t d, int s, std::int32_t largest) {
+    for (std::int32_t a = 1; a <= largest; ++a) {
+        if (((a * magic) >> 16) != ((a << s) / d)) return false;
     }
-    return kLargestDividend;
+    return true;
 }
 
-// The better of the two magic numbers around 2^(16 + s) / D.
-constexpr ShortDivision shortDivisionOf(std::int32_t d, int s) {
-    const std::int32_t low = (1 << (16 + s)) / d;
-    ShortDivision best{low, exactRangeOf(low, d, s)};
-    if (low + 1 <= 0xFFFF) {
-        const std::int32_t range = exactRangeOf(low + 1, d, s);
-        if (range > best.exactUpTo) best = ShortDivision{low + 1, range};
-    }
-    return best;
-}
-
-template <int kScaleShift>
-constexpr std::array<ShortDivision, 256> shortDivisionTable() {
-    std::array<ShortDivision, 256> table{};
-    for (std::int32_t g = 0; g < 256; ++g)
-        table[static_cast<std::size_t>(g)] = shortDivisionOf(g + 256, kScaleShift);
-    return table;
-}
-
-template <int kScaleShift>
-inline constexpr std::array<ShortDivision, 256> kShortDivisions = shortDivisionTable<kScaleShift>();
-
-// The division for coefficient g, if every dividend of magnitude up to `largest` is in its
-// exact range; magic 0 otherwise.
+// The multiplier for coefficient g if it is exact for every dividend of magnitude up to
+// `largest`; 0 otherwise.
 template <int kScaleShift>
 inline std::int32_t shortMagicFor(std::int32_t g, std::int32_t largest) {
-    if (g < 0 || g > 255) return 0;
-    const ShortDivision& d = kShortDivisions<kScaleShift>[static_cast<std::size_t>(g)];
-    return largest <= d.exactUpTo ? d.magic : 0;
+    if (g < 0 || g > 255 || largest < 0 || largest > kLargestDividend) return 0;
+    const std::int32_t d = g + 256;
+    const std::int32_t low = (1 << (16 + kScaleShift)) / d;
+    for (const std::int32_t magic : {low, low + 1}) {
+        if (magic <= 0xFFFF && exactUpTo(magic, d, kScaleShift, largest)) return magic;
+    }
+    return 0;
 }
 
 // With 8-bit input, comb values lie within +-3584 (YUV) and +-4080 (RGB); see

@@ -1,5 +1,5 @@
-// The single multiply-high division's table: each entry exact over its stated range (checked
-// here in 64-bit arithmetic), and that range as long as its magic number allows.
+// The single multiply-high division: whatever multiplier is offered is exact (checked here
+// in 64-bit arithmetic) for every dividend up to the bound asked for.
 
 #include "engine/x86/short_division.h"
 
@@ -12,27 +12,27 @@ namespace lintra::x86 {
 namespace {
 
 template <int kScaleShift>
-void checkTable() {
+void checkOffers(std::int32_t largest) {
     for (std::int32_t g = 0; g < 256; ++g) {
-        const ShortDivision& entry = kShortDivisions<kScaleShift>[static_cast<std::size_t>(g)];
-        const std::int64_t d = g + 256;
-        auto exact = [&](std::int64_t a) {
-            return ((a * entry.magic) >> 16) == ((a << kScaleShift) / d);
-        };
-        ASSERT_GT(entry.magic, 0);
-        ASSERT_LE(entry.magic, 0xFFFF);
-        for (std::int64_t a = 0; a <= entry.exactUpTo; ++a) {
-            ASSERT_TRUE(exact(a)) << "g " << g << ", a " << a;
-        }
-        if (entry.exactUpTo < kLargestDividend) {
-            EXPECT_FALSE(exact(entry.exactUpTo + 1)) << g;
+        const std::int64_t magic = shortMagicFor<kScaleShift>(g, largest);
+        if (magic == 0) continue;
+        ASSERT_LE(magic, 0xFFFF);
+        for (std::int64_t a = 0; a <= largest; ++a) {
+            ASSERT_EQ((a * magic) >> 16, (a << kScaleShift) / (g + 256))
+                << "g " << g << ", a " << a << ", bound " << largest;
         }
     }
 }
 
-TEST(ShortDivision, EveryEntryExactOverItsRange) {
-    checkTable<7>();
-    checkTable<3>();
+TEST(ShortDivision, OffersAreExactUpToTheBound) {
+    for (const std::int32_t largest : {0, 1, 100, 243, 963, 3000, kLargestDividend}) {
+        checkOffers<7>(largest);
+        checkOffers<3>(largest);
+    }
+    EXPECT_EQ(shortMagicFor<7>(0, kLargestDividend), 32768);  // a / 2, exact everywhere
+    EXPECT_EQ(shortMagicFor<7>(219, kLargestDividend + 1), 0);
+    EXPECT_EQ(shortMagicFor<7>(-1, 10), 0);
+    EXPECT_EQ(shortMagicFor<3>(256, 10), 0);
 }
 
 // The default lengths (10 and 3) and thresholds (5 and 20) take it.

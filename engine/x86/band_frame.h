@@ -58,6 +58,19 @@ inline std::int32_t lesser(std::int32_t a, std::int32_t b) {
     return a < b ? a : b;
 }
 
+// The backward pass over columns w - 1 down to 0 in steps of kReadAheadColumns, reading ahead
+// after each step; `rows` samples per column count as progress.
+template <class Backward>
+inline void backwardReadingAhead(std::int32_t w, std::int32_t rows, Backward&& backward,
+                                 ReadAhead& ahead) {
+    for (std::int32_t x1 = w; x1 > 0;) {
+        const std::int32_t x0 = x1 > kReadAheadColumns ? x1 - kReadAheadColumns : 0;
+        backward(x0, x1);
+        ahead.advance(std::int64_t{rows} * (x1 - x0));
+        x1 = x0;
+    }
+}
+
 // Streaming stores need every row to start on a vector boundary.
 template <class O>
 bool streamsDestination(const SimdFrame& f) {
@@ -169,12 +182,8 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             transpose32<O, true>(stripChroma(0), lay.stripPitch, cols + kL, lay.colPitch, count);
             forwardYcc<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        for (std::int32_t x1 = w; x1 > 0;) {
-            const std::int32_t x0 = x1 > kReadAheadColumns ? x1 - kReadAheadColumns : 0;
-            backward(x0, x1, state);
-            ahead.advance(std::int64_t{kL} * (x1 - x0));
-            x1 = x0;
-        }
+        backwardReadingAhead(
+            w, kL, [&](std::int32_t x0, std::int32_t x1) { backward(x0, x1, state); }, ahead);
         // The corrections back in rows (cols is free once both passes are done), and the band's
         // rows finished one at a time from left to right.
         const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
@@ -258,12 +267,8 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
             transpose16<O, true>(stripGreen(0), lay.stripPitch, cols + 2 * kL, lay.colPitch, count);
             forwardRgb<O>(lay.cols, lay.pass, lay.colPitch, x, x + count, state, passes);
         }
-        for (std::int32_t x1 = w; x1 > 0;) {
-            const std::int32_t x0 = x1 > kReadAheadColumns ? x1 - kReadAheadColumns : 0;
-            backward(x0, x1, state);
-            ahead.advance(std::int64_t{kL} * (x1 - x0));
-            x1 = x0;
-        }
+        backwardReadingAhead(
+            w, kL, [&](std::int32_t x0, std::int32_t x1) { backward(x0, x1, state); }, ahead);
         // As in filterYccT: the corrections back in rows in cols, then each row finished.
         const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
         transpose32<O, false>(lay.cols, rowPitch, lay.pass, lay.colPitch, pw);

@@ -71,7 +71,6 @@ struct Avx512Ops {
     static V min16(V a, V b) { return _mm512_min_epi16(a, b); }
     static V abs16(V v) { return _mm512_abs_epi16(v); }
     static V madd(V a, V b) { return _mm512_madd_epi16(a, b); }
-    static V maddAdd(V acc, V a, V b) { return _mm512_add_epi32(acc, _mm512_madd_epi16(a, b)); }
     static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
     static V mullo16(V a, V b) { return _mm512_mullo_epi16(a, b); }
 

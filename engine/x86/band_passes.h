@@ -68,11 +68,11 @@ inline typename O::V lessOwnHalf(typename O::V s, typename O::V c, const Smoothi
     return O::sub16(s, O::mulRound(c, k.half));
 }
 
-// Truncating division of num * 2^kScaleShift by D = g + 256, for |num| < 2^14: a multiply-
-// high by floor(2^(16 + kScaleShift) / D) is low by at most one, and the remainder, exact
-// modulo 2^16 because it lies in 0 .. 2D - 1, says when. Where the frame's dividends stay
-// within the exact range of a single multiply-high (see short_division.h), `shortMagic` is
-// that multiplier and the remainder check is left out.
+// Truncating division of num * 2^kScaleShift by D = g + 256, for |num| < 2^14: on the
+// magnitude, a multiply-high by floor(2^(16 + kScaleShift) / D) is low by at most one, and the
+// remainder, exact modulo 2^16 because it lies in 0 .. 2D - 1, says when. Where the frame's
+// dividends stay within the exact range of a single signed multiply-high (see
+// short_division.h), `shortMagic` is that multiplier and the rest is left out.
 template <class O>
 struct Divisor {
     typename O::V magic;
@@ -92,16 +92,16 @@ template <class O, int kScaleShift, bool kShort>
 inline typename O::V divide(typename O::V num, const Divisor<O>& k) {
     using V = typename O::V;
     const V sign = O::template srai16<15>(num);
-    const V a = O::abs16(num);
-    V q;
     if constexpr (kShort) {
-        q = O::mulhiU16(a, k.shortMagic);
+        // Signed: rounded down, so negative quotients come out one low (see short_division.h).
+        return O::sub16(O::mulhi16(num, k.shortMagic), sign);
     } else {
+        const V a = O::abs16(num);
         const V low = O::mulhiU16(a, k.magic);
         const V r = O::sub16(O::template slli16<kScaleShift>(a), O::mullo16(low, k.divisor));
-        q = O::incrementIf16(O::gt16(r, k.divisorLess1), low);
+        const V q = O::incrementIf16(O::gt16(r, k.divisorLess1), low);
+        return O::sub16(O::xorV(q, sign), sign);
     }
-    return O::sub16(O::xorV(q, sign), sign);
 }
 
 // YUV columns: [luma | Cr/Cb rows 0..L/2-1 | Cr/Cb rows L/2..L-1] per column.

@@ -72,6 +72,7 @@ struct Avx512Ops {
     static V abs16(V v) { return _mm512_abs_epi16(v); }
     static V madd(V a, V b) { return _mm512_madd_epi16(a, b); }
     static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
+    static V mulhi16(V a, V b) { return _mm512_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm512_mullo_epi16(a, b); }
 
     static bool allZero(V v) { return _mm512_test_epi64_mask(v, v) == 0; }

@@ -1,11 +1,13 @@
 #pragma once
-// Truncating division by D = g + 256 (g in 0..255) with a single multiply-high, where the
-// dividends are known to be small: floor(a * 2^s / D) = (a * magic) >> 16 holds for every a
-// from 0 up to a range that depends on D and the magic number. Each frame checks, for its
-// own coefficients and the bound its limits put on the dividends, whether one of the two
-// magic numbers around 2^(16 + s) / D is exact that far; if not, it takes the division with
-// a remainder check instead. The check stops at the first failure, which for most D comes
-// within a few hundred dividends, and runs at most a few ten thousand steps.
+// Truncating division by D = g + 256 (g in 0..255) with a single signed multiply-high, where
+// the dividends are known to be small: for a from 1 up to a range that depends on D and the
+// multiplier, (a * magic) >> 16 = floor(a * 2^s / D) and (-a * magic) >> 16, rounded down as
+// well, lies just one below -floor(a * 2^s / D), which adding 1 for negative dividends puts
+// right. Each frame checks, for its own coefficients and the bound its limits put on the
+// dividends, whether one of the two multipliers around 2^(16 + s) / D is exact that far on
+// both sides of zero; if not, it takes the division with a remainder check instead. The check
+// stops at the first failure, which for most D comes within a few hundred dividends, and runs
+// at most a few ten thousand steps.
 // Plain integers only: included by every level's kernels.
 
 #include <cstdint>
@@ -18,20 +20,21 @@ inline constexpr std::int32_t kLargestDividend = (1 << 14) - 1;
 
 inline bool exactUpTo(std::int32_t magic, std::int32_t d, int s, std::int32_t largest) {
     for (std::int32_t a = 1; a <= largest; ++a) {
-        if (((a * magic) >> 16) != ((a << s) / d)) return false;
+        const std::int32_t q = (a << s) / d;
+        if (((a * magic) >> 16) != q || ((-a * magic) >> 16) + 1 != -q) return false;
     }
     return true;
 }
 
 // The multiplier for coefficient g if it is exact for every dividend of magnitude up to
-// `largest`; 0 otherwise.
+// `largest`; 0 otherwise. It must fit a signed 16-bit factor.
 template <int kScaleShift>
 inline std::int32_t shortMagicFor(std::int32_t g, std::int32_t largest) {
     if (g < 0 || g > 255 || largest < 0 || largest > kLargestDividend) return 0;
     const std::int32_t d = g + 256;
     const std::int32_t low = (1 << (16 + kScaleShift)) / d;
     for (const std::int32_t magic : {low, low + 1}) {
-        if (magic <= 0xFFFF && exactUpTo(magic, d, kScaleShift, largest)) return magic;
+        if (magic <= 0x7FFF && exactUpTo(magic, d, kScaleShift, largest)) return magic;
     }
     return 0;
 }

@@ -1,5 +1,5 @@
 // The single multiply-high division: whatever multiplier is offered is exact (checked here
-// in 64-bit arithmetic) for every dividend up to the bound asked for.
+// in 64-bit arithmetic) for every dividend up to the bound asked for, on both sides of zero.
 
 #include "engine/x86/short_division.h"
 
@@ -16,9 +16,11 @@ void checkOffers(std::int32_t largest) {
     for (std::int32_t g = 0; g < 256; ++g) {
         const std::int64_t magic = shortMagicFor<kScaleShift>(g, largest);
         if (magic == 0) continue;
-        ASSERT_LE(magic, 0xFFFF);
-        for (std::int64_t a = 0; a <= largest; ++a) {
-            ASSERT_EQ((a * magic) >> 16, (a << kScaleShift) / (g + 256))
+        ASSERT_LE(magic, 0x7FFF);
+        // As the kernels take it: the signed product's upper half, plus 1 below zero.
+        for (std::int64_t a = -largest; a <= largest; ++a) {
+            const std::int64_t quotient = a * (std::int64_t{1} << kScaleShift) / (g + 256);
+            ASSERT_EQ(((a * magic) >> 16) + (a < 0 ? 1 : 0), quotient)
                 << "g " << g << ", a " << a << ", bound " << largest;
         }
     }
@@ -29,7 +31,7 @@ TEST(ShortDivision, OffersAreExactUpToTheBound) {
         checkOffers<7>(largest);
         checkOffers<3>(largest);
     }
-    EXPECT_EQ(shortMagicFor<7>(0, kLargestDividend), 32768);  // a / 2, exact everywhere
+    EXPECT_EQ(shortMagicFor<7>(0, kLargestDividend), 0);  // a / 2 needs 32768: too large
     EXPECT_EQ(shortMagicFor<7>(219, kLargestDividend + 1), 0);
     EXPECT_EQ(shortMagicFor<7>(-1, 10), 0);
     EXPECT_EQ(shortMagicFor<3>(256, 10), 0);

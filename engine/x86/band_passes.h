@@ -63,9 +63,21 @@ inline void stepRgb(const typename O::V c[3], typename O::V s[3], const Smoothin
     s[2] = O::selectHalves(restartLo, restartHi, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));
 }
 
+// The recombination sums forward - half + backward - half + rounding, both passes taking off
+// the same half of the same comb value. The forward pass keeps value - 2 * half + rounding,
+// so that the backward pass only adds its own value.
 template <class O>
-inline typename O::V lessOwnHalf(typename O::V s, typename O::V c, const Smoothing<O>& k) {
-    return O::sub16(s, O::mulRound(c, k.half));
+inline typename O::V forwardKept(typename O::V value, typename O::V c, const Smoothing<O>& k,
+                                 typename O::V rounding) {
+    const typename O::V half = O::mulRound(c, k.half);
+    return O::sub16(O::sub16(O::add16(value, rounding), half), half);
+}
+
+// Both passes start from the column itself, keeping its comb value whole: the first column's
+// half goes back in.
+template <class O>
+inline typename O::V withOwnHalf(typename O::V kept, typename O::V c, const Smoothing<O>& k) {
+    return O::add16(kept, O::mulRound(c, k.half));
 }
 
 // Truncating division of num * 2^kScaleShift by D = g + 256, for |num| < 2^14: on the
@@ -120,7 +132,7 @@ struct YccState {
 };
 
 // One column of either pass: the running values advance by column c (luma, then the two
-// chroma vectors), and what the pass stores for that column is returned.
+// chroma vectors), whose comb values are returned.
 template <class O>
 inline YccState<O> stepColumn(const std::int16_t* c, typename O::V& sY, typename O::V& sC0,
                               typename O::V& sC1, const YccPasses<O>& k) {
@@ -129,8 +141,7 @@ inline YccState<O> stepColumn(const std::int16_t* c, typename O::V& sY, typename
     sY = stepScalar<O>(cY, sY, k.luma);
     sC0 = stepPair<O>(cC0, sC0, k.chroma);
     sC1 = stepPair<O>(cC1, sC1, k.chroma);
-    return YccState<O>{lessOwnHalf<O>(sY, cY, k.luma), lessOwnHalf<O>(sC0, cC0, k.chroma),
-                       lessOwnHalf<O>(sC1, cC1, k.chroma)};
+    return YccState<O>{cY, cC0, cC1};
 }
 
 // Forward over columns x0 .. x1 - 1, cols -> pass, continuing from `s` (which column 0
@@ -142,22 +153,24 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
                              const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    const V one = O::set16(1);
     V sY = s.y, sC0 = s.c0, sC1 = s.c1;
     if (x0 == 0) {
         sY = O::load(cols);
         sC0 = O::load(cols + kL);
         sC1 = O::load(cols + 2 * kL);
-        O::store(pass, sY);
-        O::store(pass + kL, sC0);
-        O::store(pass + 2 * kL, sC1);
+        O::store(pass, withOwnHalf<O>(forwardKept<O>(sY, sY, k.luma, one), sY, k.luma));
+        O::store(pass + kL, withOwnHalf<O>(forwardKept<O>(sC0, sC0, k.chroma, one), sC0, k.chroma));
+        O::store(pass + 2 * kL,
+                 withOwnHalf<O>(forwardKept<O>(sC1, sC1, k.chroma, one), sC1, k.chroma));
         x0 = 1;
     }
     for (std::int32_t x = x0; x < x1; ++x) {
         std::int16_t* out = pass + x * colPitch;
-        const YccState<O> stored = stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
-        O::store(out, stored.y);
-        O::store(out + kL, stored.c0);
-        O::store(out + 2 * kL, stored.c1);
+        const YccState<O> c = stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
+        O::store(out, forwardKept<O>(sY, c.y, k.luma, one));
+        O::store(out + kL, forwardKept<O>(sC0, c.c0, k.chroma, one));
+        O::store(out + 2 * kL, forwardKept<O>(sC1, c.c1, k.chroma, one));
     }
     s = YccState<O>{sY, sC0, sC1};
 }
@@ -172,10 +185,9 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
                               const YccPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const V one = O::set16(1);
+    // The forward pass kept what the sum needs besides the backward value (see forwardKept).
     auto correct = [&](std::int16_t* out, V backward, const Divisor<O>& d) {
-        O::store(out,
-                 divide<O, 7, kShortDivision>(O::add16(O::add16(O::load(out), backward), one), d));
+        O::store(out, divide<O, 7, kShortDivision>(O::add16(O::load(out), backward), d));
     };
     V sY = s.y, sC0 = s.c0, sC1 = s.c1;
     if (x1 == w) {
@@ -184,20 +196,23 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
         sC0 = O::load(last + kL);
         sC1 = O::load(last + 2 * kL);
         std::int16_t* out = pass + (w - 1) * colPitch;
-        correct(out, sY, k.lumaDivisor);
-        correct(out + kL, sC0, k.chromaDivisor);
-        correct(out + 2 * kL, sC1, k.chromaDivisor);
+        correct(out, withOwnHalf<O>(sY, sY, k.luma), k.lumaDivisor);
+        correct(out + kL, withOwnHalf<O>(sC0, sC0, k.chroma), k.chromaDivisor);
+        correct(out + 2 * kL, withOwnHalf<O>(sC1, sC1, k.chroma), k.chromaDivisor);
         --x1;
     }
     for (std::int32_t x = x1 - 1; x >= x0; --x) {
         std::int16_t* out = pass + x * colPitch;
-        const YccState<O> stored = stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
-        correct(out, stored.y, k.lumaDivisor);
-        correct(out + kL, stored.c0, k.chromaDivisor);
-        correct(out + 2 * kL, stored.c1, k.chromaDivisor);
+        stepColumn<O>(cols + x * colPitch, sY, sC0, sC1, k);
+        correct(out, sY, k.lumaDivisor);
+        correct(out + kL, sC0, k.chromaDivisor);
+        correct(out + 2 * kL, sC1, k.chromaDivisor);
     }
     s = YccState<O>{sY, sC0, sC1};
 }
+
+// RGB sums are taken at an eighth of the scale: the rounding 128 becomes 16.
+inline constexpr std::int32_t kRgbRounding = 16;
 
 // RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).
 template <class O>
@@ -213,10 +228,13 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
                              const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    const V rounding = O::set16(kRgbRounding);
     if (x0 == 0) {
         for (int i = 0; i < 3; ++i) {
             s[i] = O::load(cols + i * kL);
-            O::store(pass + i * kL, s[i]);
+            O::store(pass + i * kL,
+                     withOwnHalf<O>(forwardKept<O>(s[i], s[i], k.smoothing, rounding), s[i],
+                                    k.smoothing));
         }
         x0 = 1;
     }
@@ -227,7 +245,7 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
         stepRgb<O>(cv, state, k.smoothing);
         for (int i = 0; i < 3; ++i)
-            O::store(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
+            O::store(out + i * kL, forwardKept<O>(state[i], cv[i], k.smoothing, rounding));
     }
     for (int i = 0; i < 3; ++i) s[i] = state[i];
 }
@@ -240,16 +258,15 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
                               const RgbPasses<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const V rounding = O::set16(16);  // 128 / 8
+    // The forward pass kept what the sum needs besides the backward value (see forwardKept).
     auto correct = [&](std::int16_t* out, V backward) {
-        O::store(out, divide<O, 3, kShortDivision>(
-                          O::add16(O::add16(O::load(out), backward), rounding), k.divisor));
+        O::store(out, divide<O, 3, kShortDivision>(O::add16(O::load(out), backward), k.divisor));
     };
     if (x1 == w) {
         const std::int16_t* last = cols + (w - 1) * colPitch;
         for (int i = 0; i < 3; ++i) {
             s[i] = O::load(last + i * kL);
-            correct(pass + (w - 1) * colPitch + i * kL, s[i]);
+            correct(pass + (w - 1) * colPitch + i * kL, withOwnHalf<O>(s[i], s[i], k.smoothing));
         }
         --x1;
     }
@@ -259,8 +276,7 @@ LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std:
         std::int16_t* out = pass + x * colPitch;
         const V cv[3] = {O::load(c), O::load(c + kL), O::load(c + 2 * kL)};
         stepRgb<O>(cv, state, k.smoothing);
-        for (int i = 0; i < 3; ++i)
-            correct(out + i * kL, lessOwnHalf<O>(state[i], cv[i], k.smoothing));
+        for (int i = 0; i < 3; ++i) correct(out + i * kL, state[i]);
     }
     for (int i = 0; i < 3; ++i) s[i] = state[i];
 }

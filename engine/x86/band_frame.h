@@ -193,7 +193,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             const std::int32_t y = y0 + r;
             withStreaming(stream, [&](auto s) {
                 finishYccRow<O, decltype(s)::value>(
-                    sourceRow(y), ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
+                    ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
                     lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
             });
             ahead.advance(w);

@@ -70,7 +70,6 @@ struct Avx2Ops {
     static V mulhi16(V a, V b) { return _mm256_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm256_mullo_epi16(a, b); }
 
-    static bool allZero(V v) { return _mm256_testz_si256(v, v) != 0; }
     static M16 gt16(V a, V b) { return _mm256_cmpgt_epi16(a, b); }
     static M32 gt32(V a, V b) { return _mm256_cmpgt_epi32(a, b); }
     static V select16(M16 m, V a, V b) { return _mm256_blendv_epi8(b, a, m); }

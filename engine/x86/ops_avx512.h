@@ -75,7 +75,6 @@ struct Avx512Ops {
     static V mulhi16(V a, V b) { return _mm512_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm512_mullo_epi16(a, b); }
 
-    static bool allZero(V v) { return _mm512_test_epi64_mask(v, v) == 0; }
     static M16 gt16(V a, V b) { return _mm512_cmpgt_epi16_mask(a, b); }
     static M32 gt32(V a, V b) { return _mm512_cmpgt_epi32_mask(a, b); }
     static V select16(M16 m, V a, V b) { return _mm512_mask_mov_epi16(b, m, a); }

@@ -62,9 +62,6 @@ struct Sse2Ops {
     static V mulhi16(V a, V b) { return _mm_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }
 
-    static bool allZero(V v) {
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())) == 0xFFFF;
-    }
     static M16 gt16(V a, V b) { return _mm_cmpgt_epi16(a, b); }
     static M32 gt32(V a, V b) { return _mm_cmpgt_epi32(a, b); }
     static V select(V m, V a, V b) {

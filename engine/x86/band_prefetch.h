@@ -22,12 +22,18 @@ class ReadAhead {
           work_(work > 0 ? work : 1) {
         const std::int32_t last = end < height ? end : height;
         total_ = last > first ? static_cast<std::int64_t>(last - first) * linesPerRow_ : 0;
+        // Lines per unit of work in 32.32 fixed point, so that a step costs no division. A
+        // band covers fewer than 2^26 lines, so every product below fits 64 bits.
+        rate_ = (static_cast<std::uint64_t>(total_) << 32) / static_cast<std::uint64_t>(work_);
     }
 
     // `units` more of the work done: fetch the lines due by now.
     void advance(std::int64_t units) {
         done_ += units;
-        const std::int64_t due = total_ * (done_ < work_ ? done_ : work_) / work_;
+        const std::int64_t due =
+            done_ >= work_
+                ? total_
+                : static_cast<std::int64_t>((static_cast<std::uint64_t>(done_) * rate_) >> 32);
         for (; issued_ < due; ++issued_) {
             __builtin_prefetch(source_ + row_ * stride_ + 64 * line_, 0, 3);
             if (++line_ == linesPerRow_) {
@@ -45,6 +51,7 @@ class ReadAhead {
     std::int32_t line_ = 0;
     std::int64_t work_;
     std::int64_t total_ = 0;
+    std::uint64_t rate_ = 0;
     std::int64_t done_ = 0;
     std::int64_t issued_ = 0;
 };

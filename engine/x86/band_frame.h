@@ -51,6 +51,9 @@ std::size_t scratchBytesT(std::int32_t width) {
     return bandLayout(nullptr, width, O::kLanes, layout);
 }
 
+// Pixels per piece of a row in test mode (a multiple of every level's lane count).
+inline constexpr std::int32_t kTestPiece = 256;
+
 // Columns of the backward pass between two steps of reading ahead.
 inline constexpr std::int32_t kReadAheadColumns = 16;
 
@@ -134,15 +137,29 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     };
 
     if (p.testMode != 0) {
-        // Whole rows at a time, through the column buffer (unused in test mode).
+        // Row by row, in pieces through the column buffer (unused in test mode): each piece
+        // converts the row below that detection needs, detects and writes, while the row
+        // after that is read ahead.
         std::int16_t* luma = lay.cols;
-        std::int16_t* chroma = lay.cols + pw;
+        std::int16_t* chroma = lay.cols + kTestPiece;
+        convertBefore(n);
         for (std::int32_t y = 0; y < h; ++y) {
-            convertBefore(y + n + 1);
-            detectInto(y, 0, pw, luma, chroma);
-            withStreaming(stream, [&](auto s) {
-                testYccRow<O, decltype(s)::value>(luma, chroma, destinationRow(y), w, toRgb);
-            });
+            const std::int32_t below = y + n;
+            ReadAhead ahead(f.source, f.sourceStride, w, h, below + 1, below + 2, pw);
+            for (std::int32_t x = 0; x < pw; x += kTestPiece) {
+                const std::int32_t count = lesser(kTestPiece, pw - x);
+                const std::int32_t pixels = lesser(count, w - x);
+                if (below < h) {
+                    rgbToYccRowT<O>(sourceRow(below) + 4 * x, ringLuma(below) + x,
+                                    ringChroma(below) + 2 * x, pixels, toYcc);
+                }
+                detectInto(y, x, count, luma, chroma);
+                withStreaming(stream, [&](auto s) {
+                    testYccRow<O, decltype(s)::value>(luma, chroma, destinationRow(y) + 4 * x,
+                                                      pixels, toRgb);
+                });
+                ahead.advance(count);
+            }
         }
         if (stream) O::fence();
         return;

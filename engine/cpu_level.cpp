@@ -6,10 +6,12 @@ namespace lintra {
 
 CpuLevel detectCpuLevel() {
 #if defined(LINTRA_HAVE_X86)
-    // libgcc checks the XCR0 state bits too, so AVX levels are only reported when the
-    // operating system saves the wide registers.
+    // The AVX-512 kernels fuse multiply-add and sum (VNNI), which every AVX-512 processor
+    // since Cascade Lake has. libgcc checks the XCR0 state bits too, so AVX levels are only
+    // reported when the operating system saves the wide registers.
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")) {
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vnni")) {
         return CpuLevel::avx512;
     }
     if (__builtin_cpu_supports("avx2")) return CpuLevel::avx2;

@@ -22,12 +22,6 @@ inline std::int32_t pairOf(std::int32_t lo, std::int32_t hi) {
     return (lo & 0xFFFF) | (hi << 16);
 }
 
-// acc + the multiply-add of a and b's 16-bit pairs, in 32-bit lanes.
-template <class O>
-LINTRA_PIECE typename O::V maddAdd(typename O::V acc, typename O::V a, typename O::V b) {
-    return O::add32(acc, O::madd(a, b));
-}
-
 // The constants of the forward conversion, built once per frame and read from memory by the
 // loops: left to the loop, compilers tend to rebuild each broadcast on every pass, on the
 // shuffle port the loop needs. Built per row instead, their stores to the stack would wait
@@ -77,11 +71,11 @@ LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::
         g = O::andV(O::template srli32<8>(p), k.byte);
         g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
     }
-    luma = O::template srai32<12>(maddAdd<O>(maddAdd<O>(k.yOffset, br, k.yBlueRed), g2, k.yGreen));
+    luma = O::template srai32<12>(O::maddAdd(O::maddAdd(k.yOffset, br, k.yBlueRed), g2, k.yGreen));
     const V cr =
-        O::template srai32<12>(maddAdd<O>(maddAdd<O>(k.cOffset, br, k.crBlueRed), g, k.crGreen));
+        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.crBlueRed), g, k.crGreen));
     const V cb =
-        O::template srai32<12>(maddAdd<O>(maddAdd<O>(k.cOffset, br, k.cbBlueRed), g, k.cbGreen));
+        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.cbBlueRed), g, k.cbGreen));
     if constexpr (O::kByteShuffle) {
         chroma = O::shuffleBytes(O::packs32(cr, cb), k.crCbPairs);
     } else {
@@ -135,17 +129,17 @@ template <class O, bool kInRange>
 LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
                                        const ToRgb<O>& k) {
     using V = typename O::V;
-    const V l = maddAdd<O>(O::template slli32<16>(luma), luma, k.luma);
+    const V l = O::maddAdd(O::template slli32<16>(luma), luma, k.luma);
     const V cr16 = O::template slli32<16>(chroma);
-    const V r = maddAdd<O>(O::add32(O::add32(l, k.redOffset), O::add32(cr16, cr16)), chroma, k.red);
-    const V g = maddAdd<O>(O::add32(O::sub32(l, cr16), k.greenOffset), chroma, k.green);
+    const V r = O::maddAdd(O::add32(O::add32(l, k.redOffset), O::add32(cr16, cr16)), chroma, k.red);
+    const V g = O::maddAdd(O::add32(O::sub32(l, cr16), k.greenOffset), chroma, k.green);
     V b;
     if constexpr (kInRange) {
-        b = maddAdd<O>(O::add32(O::add32(l, k.blueOffset), O::add32(chroma, chroma)), chroma,
+        b = O::maddAdd(O::add32(O::add32(l, k.blueOffset), O::add32(chroma, chroma)), chroma,
                        k.blueOfDoubled);
     } else {
         const V cb16 = O::andV(chroma, k.upperHalf);
-        b = maddAdd<O>(O::add32(O::add32(l, k.blueOffset), O::add32(cb16, cb16)), chroma, k.blue);
+        b = O::maddAdd(O::add32(O::add32(l, k.blueOffset), O::add32(cb16, cb16)), chroma, k.blue);
     }
     return Channels<O>{O::template srai32<20>(b), O::template srai32<20>(g),
                        O::template srai32<20>(r)};

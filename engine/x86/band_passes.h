@@ -56,8 +56,8 @@ inline void stepRgb(const typename O::V c[3], typename O::V s[3], const Smoothin
     const V dG = O::sub16(c[2], s[2]);
     const V gLo = O::unpackLo16(dG, O::zero());
     const V gHi = O::unpackHi16(dG, O::zero());
-    const auto restartLo = O::gt32(O::add32(O::madd(dLo, dLo), O::madd(gLo, gLo)), k.limit);
-    const auto restartHi = O::gt32(O::add32(O::madd(dHi, dHi), O::madd(gHi, gHi)), k.limit);
+    const auto restartLo = O::gt32(O::maddAdd(O::madd(dLo, dLo), gLo, gLo), k.limit);
+    const auto restartHi = O::gt32(O::maddAdd(O::madd(dHi, dHi), gHi, gHi), k.limit);
     s[0] = O::select32(restartLo, c[0], O::add16(s[0], O::mulRound(dLo, k.smooth)));
     s[1] = O::select32(restartHi, c[1], O::add16(s[1], O::mulRound(dHi, k.smooth)));
     s[2] = O::selectHalves(restartLo, restartHi, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));

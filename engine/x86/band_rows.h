@@ -106,7 +106,7 @@ inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t
     const V b = loadPixels<O>(bottom, x, w);
     const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
     const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
-    const auto dropped = O::gt32(O::add32(O::madd(br, br), O::madd(g, g)), limit);
+    const auto dropped = O::gt32(O::maddAdd(O::madd(br, br), g, g), limit);
     O::store(outBlueRed + 2 * x, O::zeroIf32(dropped, br));
     // Sign-extended, so that packing to 16 bits keeps negative values.
     return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));

@@ -66,6 +66,7 @@ struct Avx2Ops {
     static V min16(V a, V b) { return _mm256_min_epi16(a, b); }
     static V abs16(V v) { return _mm256_abs_epi16(v); }
     static V madd(V a, V b) { return _mm256_madd_epi16(a, b); }
+    static V maddAdd(V acc, V a, V b) { return _mm256_add_epi32(acc, madd(a, b)); }
     static V mulhiU16(V a, V b) { return _mm256_mulhi_epu16(a, b); }
     static V mulhi16(V a, V b) { return _mm256_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm256_mullo_epi16(a, b); }

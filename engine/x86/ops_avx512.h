@@ -1,5 +1,6 @@
 #pragma once
-// 512-bit operations at the AVX-512 (F + BW) level. Included only by band_kernels_avx512.cpp.
+// 512-bit operations at the AVX-512 (F, BW, VNNI) level. Included only by
+// band_kernels_avx512.cpp.
 
 #include <immintrin.h>
 
@@ -71,6 +72,8 @@ struct Avx512Ops {
     static V min16(V a, V b) { return _mm512_min_epi16(a, b); }
     static V abs16(V v) { return _mm512_abs_epi16(v); }
     static V madd(V a, V b) { return _mm512_madd_epi16(a, b); }
+    // acc + madd(a, b) in one operation (VNNI); both wrap modulo 2^32 alike.
+    static V maddAdd(V acc, V a, V b) { return _mm512_dpwssd_epi32(acc, a, b); }
     static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
     static V mulhi16(V a, V b) { return _mm512_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm512_mullo_epi16(a, b); }

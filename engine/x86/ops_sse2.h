@@ -58,6 +58,7 @@ struct Sse2Ops {
     static V min16(V a, V b) { return _mm_min_epi16(a, b); }
     static V abs16(V v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
     static V madd(V a, V b) { return _mm_madd_epi16(a, b); }
+    static V maddAdd(V acc, V a, V b) { return _mm_add_epi32(acc, madd(a, b)); }
     static V mulhiU16(V a, V b) { return _mm_mulhi_epu16(a, b); }
     static V mulhi16(V a, V b) { return _mm_mulhi_epi16(a, b); }
     static V mullo16(V a, V b) { return _mm_mullo_epi16(a, b); }

@@ -34,6 +34,7 @@ struct ToYcc {
     V byte = O::set32(0xFF);
     V doubledByte = O::set32(0x1FE);
     V lowHalf = O::set32(0xFFFF);
+    V highHalf = O::set32(static_cast<std::int32_t>(0xFFFF0000u));
     V yBlueRed = O::set32(pairOf(6405, 16840));
     // With a byte shuffle green fills both halves of its lane; without, the lane holds 2G.
     V yGreen = O::set32(O::kByteShuffle ? pairOf(16529, 16529) : pairOf(16529, 0));
@@ -50,6 +51,19 @@ struct ToYcc {
         static_cast<std::int32_t>(0x80098009u), static_cast<std::int32_t>(0x800D800Du));
     V crCbPairs = O::setBlock32(0x09080100, 0x0B0A0302, 0x0D0C0504, 0x0F0E0706);
 };
+
+// A word order for the levels whose words permute freely (zero elsewhere, where it is unused):
+// word i of the result is word order(i) of the sources.
+template <class O, class Order>
+typename O::V wordOrder(Order order) {
+    if constexpr (O::kWordPermutes) {
+        std::int16_t words[O::kLanes];
+        for (int i = 0; i < O::kLanes; ++i) words[i] = static_cast<std::int16_t>(order(i));
+        return O::setWords(words);
+    } else {
+        return O::zero();
+    }
+}
 
 // One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
 // 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * (G + G): from the pair
@@ -72,14 +86,17 @@ LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::
         g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
     }
     luma = O::template srai32<12>(O::maddAdd(O::maddAdd(k.yOffset, br, k.yBlueRed), g2, k.yGreen));
-    const V cr =
-        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.crBlueRed), g, k.crGreen));
-    const V cb =
-        O::template srai32<12>(O::maddAdd(O::maddAdd(k.cOffset, br, k.cbBlueRed), g, k.cbGreen));
-    if constexpr (O::kByteShuffle) {
-        chroma = O::shuffleBytes(O::packs32(cr, cb), k.crCbPairs);
+    const V crSum = O::maddAdd(O::maddAdd(k.cOffset, br, k.crBlueRed), g, k.crGreen);
+    const V cbSum = O::maddAdd(O::maddAdd(k.cOffset, br, k.cbBlueRed), g, k.cbGreen);
+    if constexpr (O::kWordPermutes) {
+        // Cr (bits 12 .. 27 of its sum) into the low word, Cb's into the high word.
+        chroma = O::blendOddWords(O::template srai32<12>(crSum), O::template slli32<4>(cbSum));
+    } else if constexpr (O::kByteShuffle) {
+        chroma = O::shuffleBytes(
+            O::packs32(O::template srai32<12>(crSum), O::template srai32<12>(cbSum)), k.crCbPairs);
     } else {
-        chroma = O::orV(O::andV(cr, k.lowHalf), O::template slli32<16>(cb));
+        chroma = O::orV(O::andV(O::template srai32<12>(crSum), k.lowHalf),
+                        O::andV(O::template slli32<4>(cbSum), k.highHalf));
     }
 }
 
@@ -112,6 +129,22 @@ struct ToRgb {
     V secondPixels = O::setBlock32(
         static_cast<std::int32_t>(0x800C0400u), static_cast<std::int32_t>(0x800D0501u),
         static_cast<std::int32_t>(0x800E0602u), static_cast<std::int32_t>(0x800F0703u));
+    // Where words permute freely (see pixelsOfYccByWords): luma words 0 .. 15 and 16 .. 31
+    // into the high words; per block j, blue and green of pixels 4j .. 4j + 3 of a half, and
+    // the reds of pixels 4j .. 4j + 3 of both halves (high words of the sums); bytes of the
+    // packed words to pixels b g r 0 of the first and of the second half.
+    V lumaOfHigh = O::set32(pairOf(0, 10747));
+    V lumaFirst = wordOrder<O>([](int i) { return i / 2; });
+    V lumaSecond = wordOrder<O>([](int i) { return 16 + i / 2; });
+    V blueGreenWords =
+        wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 8 / 2) + 1 + (i % 2) * 32; });
+    V redWords = wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 4) + 1 + (i % 8 / 4) * 32; });
+    V firstOfWords = O::setBlock32(
+        static_cast<std::int32_t>(0x80080100u), static_cast<std::int32_t>(0x80090302u),
+        static_cast<std::int32_t>(0x800A0504u), static_cast<std::int32_t>(0x800B0706u));
+    V secondOfWords = O::setBlock32(
+        static_cast<std::int32_t>(0x800C0100u), static_cast<std::int32_t>(0x800D0302u),
+        static_cast<std::int32_t>(0x800E0504u), static_cast<std::int32_t>(0x800F0706u));
 };
 
 // 32-bit b, g, r lanes (at 8-bit scale, not yet clamped) of one vector of pixels.
@@ -120,16 +153,15 @@ struct Channels {
     typename O::V b, g, r;
 };
 
-// 32-bit luma and (Cr, Cb) pairs to channels. 76283 = 65536 + 10747, 104595 = 131072 - 26477,
-// -53281 = -65536 + 12255, 132253 = 131072 + 1181: the large parts are shifts. With kInRange
-// every sample lies in 0 .. 4095, so the pair lane is Cr + 65536 * Cb and its double gives
-// 131072 * Cb beside 2 * Cr, which the multiply-add takes back: one operation less for blue.
-// Every sum is the same integer modulo 2^32 and fits 32 bits, so the results are identical.
+// 76283 * Y (l) and (Cr, Cb) pairs to the sums whose bits 20 and up are the channels.
+// 76283 = 65536 + 10747, 104595 = 131072 - 26477, -53281 = -65536 + 12255, 132253 = 131072 +
+// 1181: the large parts are shifts. With kInRange every sample lies in 0 .. 4095, so the pair
+// lane is Cr + 65536 * Cb and its double gives 131072 * Cb beside 2 * Cr, which the
+// multiply-add takes back: one operation less for blue. Every sum is the same integer modulo
+// 2^32 and fits 32 bits, so the results are identical.
 template <class O, bool kInRange>
-LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
-                                       const ToRgb<O>& k) {
+LINTRA_PIECE Channels<O> sumsOfYcc(typename O::V l, typename O::V chroma, const ToRgb<O>& k) {
     using V = typename O::V;
-    const V l = O::maddAdd(O::template slli32<16>(luma), luma, k.luma);
     const V cr16 = O::template slli32<16>(chroma);
     const V r = O::maddAdd(O::add32(O::add32(l, k.redOffset), O::add32(cr16, cr16)), chroma, k.red);
     const V g = O::maddAdd(O::add32(O::sub32(l, cr16), k.greenOffset), chroma, k.green);
@@ -141,8 +173,38 @@ LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
         const V cb16 = O::andV(chroma, k.upperHalf);
         b = O::maddAdd(O::add32(O::add32(l, k.blueOffset), O::add32(cb16, cb16)), chroma, k.blue);
     }
-    return Channels<O>{O::template srai32<20>(b), O::template srai32<20>(g),
-                       O::template srai32<20>(r)};
+    return Channels<O>{b, g, r};
+}
+
+// 32-bit luma and (Cr, Cb) pairs to channels (at 8-bit scale, not yet clamped).
+template <class O, bool kInRange>
+LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
+                                       const ToRgb<O>& k) {
+    const Channels<O> s =
+        sumsOfYcc<O, kInRange>(O::maddAdd(O::template slli32<16>(luma), luma, k.luma), chroma, k);
+    return Channels<O>{O::template srai32<20>(s.b), O::template srai32<20>(s.g),
+                       O::template srai32<20>(s.r)};
+}
+
+// Where words permute freely, the 16-bit luma goes straight into the high words (65536 * Y,
+// to which the multiply-add adds 10747 * Y), and the channels leave their sums as high words
+// (the sum >> 16, whose >> 4 is the channel), gathered so that two packs and two byte
+// shuffles make the pixels: per block, blue and green of four pixels of each half, and the
+// reds of four pixels of both.
+template <class O, bool kInRange>
+LINTRA_PIECE void pixelsOfYccByWords(typename O::V luma, typename O::V c0, typename O::V c1,
+                                     const ToRgb<O>& k, typename O::V& first,
+                                     typename O::V& second) {
+    using V = typename O::V;
+    const V la = O::permuteWordsHigh(luma, k.lumaFirst);
+    const V lb = O::permuteWordsHigh(luma, k.lumaSecond);
+    const Channels<O> a = sumsOfYcc<O, kInRange>(O::maddAdd(la, la, k.lumaOfHigh), c0, k);
+    const Channels<O> b = sumsOfYcc<O, kInRange>(O::maddAdd(lb, lb, k.lumaOfHigh), c1, k);
+    const V reds = O::template srai16<4>(O::permuteWords(a.r, b.r, k.redWords));
+    const V blueGreenA = O::template srai16<4>(O::permuteWords(a.b, a.g, k.blueGreenWords));
+    const V blueGreenB = O::template srai16<4>(O::permuteWords(b.b, b.g, k.blueGreenWords));
+    first = O::shuffleBytes(O::packus16(blueGreenA, reds), k.firstOfWords);
+    second = O::shuffleBytes(O::packus16(blueGreenB, reds), k.secondOfWords);
 }
 
 // Two vectors of channels to pixels with one pack fewer than two pixelsOfBytes: the reds of
@@ -208,14 +270,18 @@ LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename 
                                  const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
                                  std::int32_t w) {
     using V = typename O::V;
-    const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
-    const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);
     V first, second;
-    if constexpr (O::kByteShuffle) {
-        pixelPairOfBytes<O>(a, b, k, first, second);
+    if constexpr (O::kWordPermutes) {
+        pixelsOfYccByWords<O, kInRange>(luma, c0, c1, k, first, second);
     } else {
-        first = pixelsOfBytes<O>(a.b, a.g, a.r);
-        second = pixelsOfBytes<O>(b.b, b.g, b.r);
+        const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
+        const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);
+        if constexpr (O::kByteShuffle) {
+            pixelPairOfBytes<O>(a, b, k, first, second);
+        } else {
+            first = pixelsOfBytes<O>(a.b, a.g, a.r);
+            second = pixelsOfBytes<O>(b.b, b.g, b.r);
+        }
     }
     storePixels<O, kStream>(row, x, w, first);
     storePixels<O, kStream>(row, x + O::kLanes / 2, w, second);

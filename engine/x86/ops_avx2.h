@@ -107,6 +107,7 @@ struct Avx2Ops {
         return _mm256_shuffle_epi8(bytes, order);
     }
     static constexpr bool kByteShuffle = true;
+    static constexpr bool kWordPermutes = false;
     // The same four 32-bit values in every 128-bit block.
     static V setBlock32(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
         return _mm256_setr_epi32(a, b, c, d, a, b, c, d);

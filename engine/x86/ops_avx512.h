@@ -105,9 +105,13 @@ struct Avx512Ops {
     }
     static V mulRound(V d, const MulK& k) { return _mm512_mulhrs_epi16(d, k.factor); }
 
+    // The low halves of a's and then b's 32-bit lanes, in order: one word permute, which
+    // truncates where packs32 saturates, alike for values within 16 bits (all it is given).
     static V packs32Ordered(V a, V b) {
-        const V order = _mm512_set_epi64(7, 5, 3, 1, 6, 4, 2, 0);
-        return _mm512_permutexvar_epi64(order, _mm512_packs_epi32(a, b));
+        alignas(64) static constexpr std::int16_t kOrder[32] = {
+            0,  2,  4,  6,  8,  10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30,
+            32, 34, 36, 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 62};
+        return _mm512_permutex2var_epi16(a, load(kOrder), b);
     }
     static V widenLo(V v) { return _mm512_cvtepi16_epi32(_mm512_castsi512_si256(v)); }
     static V widenHi(V v) { return _mm512_cvtepi16_epi32(_mm512_extracti64x4_epi64(v, 1)); }
@@ -119,6 +123,17 @@ struct Avx512Ops {
         return _mm512_shuffle_epi8(bytes, order);
     }
     static constexpr bool kByteShuffle = true;
+    // Word permutes across the whole vector, as fast here as shuffles inside blocks.
+    static constexpr bool kWordPermutes = true;
+    static V setWords(const std::int16_t (&w)[kLanes]) { return load(w); }
+    // Words of a (0 .. 31) and b (32 .. 63) picked by `order`.
+    static V permuteWords(V a, V b, V order) { return _mm512_permutex2var_epi16(a, order, b); }
+    // Words of v picked by `order` into the odd words, the even words cleared.
+    static V permuteWordsHigh(V v, V order) {
+        return _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu, order, v);
+    }
+    // Even words of a, odd words of b.
+    static V blendOddWords(V a, V b) { return _mm512_mask_blend_epi16(0xAAAAAAAAu, a, b); }
     // The same four 32-bit values in every 128-bit block.
     static V setBlock32(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
         return _mm512_setr_epi32(a, b, c, d, a, b, c, d, a, b, c, d, a, b, c, d);

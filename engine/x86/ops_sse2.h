@@ -110,6 +110,7 @@ struct Sse2Ops {
     }
     // SSE2 has no byte shuffle (see interleaveBgr0).
     static constexpr bool kByteShuffle = false;
+    static constexpr bool kWordPermutes = false;
     static V setBlock32(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
         return _mm_setr_epi32(a, b, c, d);
     }

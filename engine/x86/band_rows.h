@@ -96,6 +96,8 @@ inline typename O::V rgbCombOf(typename O::V top, typename O::V mid, typename O:
 }
 
 // One vector of pixels: (B, R) comb pairs into out, green comb as (G, 0) pairs returned.
+// Green is taken with the byte above it, (G, X) in each lane, and the comb of X is cleared
+// once instead of X in every row.
 template <class O>
 inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t* mid,
                                      const std::uint8_t* bottom, std::int32_t x, std::int32_t w,
@@ -105,11 +107,17 @@ inline typename O::V detectRgbPixels(const std::uint8_t* top, const std::uint8_t
     const V m = loadPixels<O>(mid, x, w);
     const V b = loadPixels<O>(bottom, x, w);
     const V br = rgbCombOf<O>(blueRedOf<O>(t), blueRedOf<O>(m), blueRedOf<O>(b));
-    const V g = rgbCombOf<O>(greenOf<O>(t), greenOf<O>(m), greenOf<O>(b));
+    const V g = O::andV(
+        rgbCombOf<O>(O::template srli16<8>(t), O::template srli16<8>(m), O::template srli16<8>(b)),
+        O::set32(0xFFFF));
     const auto dropped = O::gt32(O::maddAdd(O::madd(br, br), g, g), limit);
     O::store(outBlueRed + 2 * x, O::zeroIf32(dropped, br));
-    // Sign-extended, so that packing to 16 bits keeps negative values.
-    return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));
+    if constexpr (O::kWordPermutes) {
+        return O::zeroIf32(dropped, g);  // narrowed by taking the low words as they are
+    } else {
+        // Sign-extended, so that the saturating pack to 16 bits keeps negative values.
+        return O::template srai32<16>(O::template slli32<16>(O::zeroIf32(dropped, g)));
+    }
 }
 
 // A strip of `count` pixels (a whole number of vectors) of which the first w exist.
@@ -126,19 +134,32 @@ LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
     }
 }
 
-// Source pixels plus corrections, each channel clamped to 0..255. The widened green
-// correction fills the upper half of its lane with its sign, which the clamp turns into 0.
+// Source pixels plus corrections, each channel clamped to 0..255. Where the level has a byte
+// shuffle, the saturating pack clamps and the shuffle places the bytes: green is taken with
+// the byte above it, (G, X) in each lane, and X (plus the correction's sign) is left out.
+// Otherwise the widened green correction fills the upper half of its lane with its sign,
+// which the clamp turns into 0.
 template <class O, bool kStream>
 LINTRA_PIECE void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
                                   typename O::V green, std::uint8_t* destination, std::int32_t x,
                                   std::int32_t w) {
     using V = typename O::V;
-    const V lo = O::zero();
-    const V hi = O::set16(kMaxChannel);
     const V p = loadPixels<O>(source, x, w);
-    const V br = O::min16(O::max16(O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x)), lo), hi);
-    const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
-    storePixels<O, kStream>(destination, x, w, O::orV(br, O::template slli32<8>(g)));
+    const V br = O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x));
+    if constexpr (O::kByteShuffle) {
+        // Packed per block: B R of four pixels, then G X; to B G R 0.
+        const V order = O::setBlock32(
+            static_cast<std::int32_t>(0x80010800u), static_cast<std::int32_t>(0x80030A02u),
+            static_cast<std::int32_t>(0x80050C04u), static_cast<std::int32_t>(0x80070E06u));
+        const V g = O::add16(O::template srli16<8>(p), green);
+        storePixels<O, kStream>(destination, x, w, O::shuffleBytes(O::packus16(br, g), order));
+    } else {
+        const V lo = O::zero();
+        const V hi = O::set16(kMaxChannel);
+        const V g = O::min16(O::max16(O::add16(greenOf<O>(p), green), lo), hi);
+        storePixels<O, kStream>(destination, x, w,
+                                O::orV(O::min16(O::max16(br, lo), hi), O::template slli32<8>(g)));
+    }
 }
 
 template <class O, bool kStream>

@@ -47,6 +47,10 @@ struct Avx2Ops {
         return _mm256_srai_epi16(v, S);
     }
     template <int S>
+    static V srli16(V v) {
+        return _mm256_srli_epi16(v, S);
+    }
+    template <int S>
     static V slli16(V v) {
         return _mm256_slli_epi16(v, S);
     }

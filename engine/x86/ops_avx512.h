@@ -53,6 +53,10 @@ struct Avx512Ops {
         return _mm512_srai_epi16(v, S);
     }
     template <int S>
+    static V srli16(V v) {
+        return _mm512_srli_epi16(v, S);
+    }
+    template <int S>
     static V slli16(V v) {
         return _mm512_slli_epi16(v, S);
     }

@@ -39,6 +39,10 @@ struct Sse2Ops {
         return _mm_srai_epi16(v, S);
     }
     template <int S>
+    static V srli16(V v) {
+        return _mm_srli_epi16(v, S);
+    }
+    template <int S>
     static V slli16(V v) {
         return _mm_slli_epi16(v, S);
     }

@@ -52,6 +52,23 @@ struct ToYcc {
     V crCbPairs = O::setBlock32(0x09080100, 0x0B0A0302, 0x0D0C0504, 0x0F0E0706);
 };
 
+// Where pixel k (0 .. 3) of every block finds its blue, green and red bytes (first + step * k),
+// as a byte shuffle order to pixels b g r 0 (0x80 clears a byte).
+struct BytePlace {
+    int first;
+    int step;
+};
+template <class O>
+typename O::V pixelBytes(BytePlace b, BytePlace g, BytePlace r) {
+    auto pixel = [&](int k) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(b.first + b.step * k) |
+                                         static_cast<std::uint32_t>(g.first + g.step * k) << 8 |
+                                         static_cast<std::uint32_t>(r.first + r.step * k) << 16 |
+                                         0x80000000u);
+    };
+    return O::setBlock32(pixel(0), pixel(1), pixel(2), pixel(3));
+}
+
 // A word order for the levels whose words permute freely (zero elsewhere, where it is unused):
 // word i of the result is word order(i) of the sources.
 template <class O, class Order>
@@ -121,14 +138,10 @@ struct ToRgb {
     V redOffset = O::set32(kROffset);
     V greenOffset = O::set32(kGOffset);
     V blueOffset = O::set32(kBOffset);
-    // Byte orders taking blocks b0-3 g0-3 r0-3 r'0-3 to pixels b g r 0 and b g r' 0 (0x80
-    // clears a byte); see pixelPairOfBytes.
-    V firstPixels = O::setBlock32(
-        static_cast<std::int32_t>(0x80080400u), static_cast<std::int32_t>(0x80090501u),
-        static_cast<std::int32_t>(0x800A0602u), static_cast<std::int32_t>(0x800B0703u));
-    V secondPixels = O::setBlock32(
-        static_cast<std::int32_t>(0x800C0400u), static_cast<std::int32_t>(0x800D0501u),
-        static_cast<std::int32_t>(0x800E0602u), static_cast<std::int32_t>(0x800F0703u));
+    // Byte orders taking blocks b0-3 g0-3 r0-3 r'0-3 to pixels b g r 0 and b g r' 0; see
+    // pixelPairOfBytes.
+    V firstPixels = pixelBytes<O>({0, 1}, {4, 1}, {8, 1});
+    V secondPixels = pixelBytes<O>({0, 1}, {4, 1}, {12, 1});
     // Where words permute freely (see pixelsOfYccByWords): luma words 0 .. 15 and 16 .. 31
     // into the high words; per block j, blue and green of pixels 4j .. 4j + 3 of a half, and
     // the reds of pixels 4j .. 4j + 3 of both halves (high words of the sums); bytes of the
@@ -139,12 +152,8 @@ struct ToRgb {
     V blueGreenWords =
         wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 8 / 2) + 1 + (i % 2) * 32; });
     V redWords = wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 4) + 1 + (i % 8 / 4) * 32; });
-    V firstOfWords = O::setBlock32(
-        static_cast<std::int32_t>(0x80080100u), static_cast<std::int32_t>(0x80090302u),
-        static_cast<std::int32_t>(0x800A0504u), static_cast<std::int32_t>(0x800B0706u));
-    V secondOfWords = O::setBlock32(
-        static_cast<std::int32_t>(0x800C0100u), static_cast<std::int32_t>(0x800D0302u),
-        static_cast<std::int32_t>(0x800E0504u), static_cast<std::int32_t>(0x800F0706u));
+    V firstOfWords = pixelBytes<O>({0, 2}, {1, 2}, {8, 1});
+    V secondOfWords = pixelBytes<O>({0, 2}, {1, 2}, {12, 1});
 };
 
 // 32-bit b, g, r lanes (at 8-bit scale, not yet clamped) of one vector of pixels.

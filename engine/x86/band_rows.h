@@ -148,9 +148,7 @@ LINTRA_PIECE void finishRgbPixels(const std::uint8_t* source, const std::int16_t
     const V br = O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x));
     if constexpr (O::kByteShuffle) {
         // Packed per block: B R of four pixels, then G X; to B G R 0.
-        const V order = O::setBlock32(
-            static_cast<std::int32_t>(0x80010800u), static_cast<std::int32_t>(0x80030A02u),
-            static_cast<std::int32_t>(0x80050C04u), static_cast<std::int32_t>(0x80070E06u));
+        const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
         const V g = O::add16(O::template srli16<8>(p), green);
         storePixels<O, kStream>(destination, x, w, O::shuffleBytes(O::packus16(br, g), order));
     } else {

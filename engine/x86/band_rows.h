@@ -141,14 +141,12 @@ LINTRA_STAGE void detectRgbRow(const std::uint8_t* top, const std::uint8_t* mid,
 // which the clamp turns into 0.
 template <class O, bool kStream>
 LINTRA_PIECE void finishRgbPixels(const std::uint8_t* source, const std::int16_t* blueRed,
-                                  typename O::V green, std::uint8_t* destination, std::int32_t x,
-                                  std::int32_t w) {
+                                  typename O::V green, typename O::V order,
+                                  std::uint8_t* destination, std::int32_t x, std::int32_t w) {
     using V = typename O::V;
     const V p = loadPixels<O>(source, x, w);
     const V br = O::add16(blueRedOf<O>(p), O::load(blueRed + 2 * x));
     if constexpr (O::kByteShuffle) {
-        // Packed per block: B R of four pixels, then G X; to B G R 0.
-        const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
         const V g = O::add16(O::template srli16<8>(p), green);
         storePixels<O, kStream>(destination, x, w, O::shuffleBytes(O::packus16(br, g), order));
     } else {
@@ -166,10 +164,13 @@ LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* b
                                std::int32_t w) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    // Packed per block: B R of four pixels, then G X; to B G R 0 (byte-shuffle levels).
+    const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
     for (std::int32_t x = 0; x < w; x += kL) {
         const V g = O::load(green + x);
-        finishRgbPixels<O, kStream>(source, blueRed, O::widenLo(g), destination, x, w);
-        finishRgbPixels<O, kStream>(source, blueRed, O::widenHi(g), destination, x + kL / 2, w);
+        finishRgbPixels<O, kStream>(source, blueRed, O::widenLo(g), order, destination, x, w);
+        finishRgbPixels<O, kStream>(source, blueRed, O::widenHi(g), order, destination, x + kL / 2,
+                                    w);
     }
 }
 

@@ -15,18 +15,22 @@ inline constexpr std::int32_t kWeightOne = 256;
 inline constexpr int kSmoothShift = 8;  // ((256 - g) * d + 128) >> 8
 inline constexpr int kHalfShift = 9;    // ((256 - g) * c + 256) >> 9
 
-// Constants of one smoothing group: limit and the two rounded products with 256 - g.
+// Constants of one smoothing group: limit, the two rounded products with 256 - g, and the
+// word masks of RGB's green.
 template <class O>
 struct Smoothing {
     typename O::V limit;
     typename O::MulK smooth;
     typename O::MulK half;
+    typename O::V lowWords;
+    typename O::V highWords;
 };
 
 template <class O>
 inline Smoothing<O> smoothingOf(std::int32_t limit, bool vector, std::int32_t g) {
     return Smoothing<O>{vector ? O::set32(limit) : O::set16(limit),
-                        O::mulK(kWeightOne - g, kSmoothShift), O::mulK(kWeightOne - g, kHalfShift)};
+                        O::mulK(kWeightOne - g, kSmoothShift), O::mulK(kWeightOne - g, kHalfShift),
+                        O::set32(0xFFFF), O::set32(static_cast<std::int32_t>(0xFFFF0000u))};
 }
 
 // ((256 - g) * c + g * s + 128) >> 8 = s + (((256 - g) * (c - s) + 128) >> 8): the 256 * s
@@ -45,22 +49,24 @@ inline typename O::V stepPair(typename O::V c, typename O::V s, const Smoothing<
     return O::select32(O::gt32(O::madd(d, d), k.limit), c, O::add16(s, O::mulRound(d, k.smooth)));
 }
 
-// RGB: the (B, R) pairs of rows in low and high halves, and green in 16-bit lanes; widening
-// green's lanes lines its rows up with the pairs' (see transpose32), so each row's squared
-// distance is two multiply-adds.
+// RGB: the (B, R) pairs of the even rows and of the odd rows, and green in 16-bit lanes, whose
+// 32-bit lanes hold an even row in the low word and the next odd row in the high word (see
+// transpose32): with the other word masked out, a multiply-add of green adds one row's square
+// to that row's pair, so each row's squared distance is two multiply-adds.
 template <class O>
 inline void stepRgb(const typename O::V c[3], typename O::V s[3], const Smoothing<O>& k) {
     using V = typename O::V;
     const V dLo = O::sub16(c[0], s[0]);
     const V dHi = O::sub16(c[1], s[1]);
     const V dG = O::sub16(c[2], s[2]);
-    const V gLo = O::unpackLo16(dG, O::zero());
-    const V gHi = O::unpackHi16(dG, O::zero());
-    const auto restartLo = O::gt32(O::maddAdd(O::madd(dLo, dLo), gLo, gLo), k.limit);
-    const auto restartHi = O::gt32(O::maddAdd(O::madd(dHi, dHi), gHi, gHi), k.limit);
-    s[0] = O::select32(restartLo, c[0], O::add16(s[0], O::mulRound(dLo, k.smooth)));
-    s[1] = O::select32(restartHi, c[1], O::add16(s[1], O::mulRound(dHi, k.smooth)));
-    s[2] = O::selectHalves(restartLo, restartHi, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));
+    const V gEven = O::andV(dG, k.lowWords);
+    const V gOdd = O::andV(dG, k.highWords);
+    const auto restartEven = O::gt32(O::maddAdd(O::madd(dLo, dLo), gEven, dG), k.limit);
+    const auto restartOdd = O::gt32(O::maddAdd(O::madd(dHi, dHi), gOdd, dG), k.limit);
+    s[0] = O::select32(restartEven, c[0], O::add16(s[0], O::mulRound(dLo, k.smooth)));
+    s[1] = O::select32(restartOdd, c[1], O::add16(s[1], O::mulRound(dHi, k.smooth)));
+    s[2] =
+        O::selectEvenOdd(restartEven, restartOdd, c[2], O::add16(s[2], O::mulRound(dG, k.smooth)));
 }
 
 // The recombination sums forward - half + backward - half + rounding, both passes taking off
@@ -116,7 +122,7 @@ inline typename O::V divide(typename O::V num, const Divisor<O>& k) {
     }
 }
 
-// YUV columns: [luma | Cr/Cb rows 0..L/2-1 | Cr/Cb rows L/2..L-1] per column.
+// YUV columns: [luma | Cr/Cb of the even rows | Cr/Cb of the odd rows] per column.
 template <class O>
 struct YccPasses {
     Smoothing<O> luma;
@@ -214,7 +220,7 @@ LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std:
 // RGB sums are taken at an eighth of the scale: the rounding 128 becomes 16.
 inline constexpr std::int32_t kRgbRounding = 16;
 
-// RGB columns: [(B, R) low rows | (B, R) high rows | G, all rows] (see transpose32).
+// RGB columns: [(B, R) even rows | (B, R) odd rows | G, all rows] (see transpose32).
 template <class O>
 struct RgbPasses {
     Smoothing<O> smoothing;

@@ -69,18 +69,21 @@ LINTRA_STAGE void transpose16(std::int16_t* rows, std::ptrdiff_t pitch, std::int
 }
 
 // 32-bit pairs: kLanes rows of pw pairs  <->  two vectors per column. Block j of the first
-// holds rows 8j .. 8j+3 and of the second rows 8j+4 .. 8j+7: the rows that widening the
-// 16-bit lanes of block j (rows 8j .. 8j+7) puts in its low and its high half.
+// holds the even rows 8j, 8j+2, 8j+4, 8j+6 and of the second the odd rows 8j+1 .. 8j+7: the
+// rows of the low and of the high words of the 32-bit lanes of a 16-bit column (block j:
+// rows 8j .. 8j+7).
 template <class O, bool kToColumns>
 LINTRA_STAGE void transpose32(std::int16_t* rows, std::ptrdiff_t pitch, std::int16_t* cols,
                               std::ptrdiff_t colPitch, std::int32_t pw) {
     typename O::V r[4];
     for (std::int32_t x = 0; x < pw; x += 4) {
         for (std::int32_t h = 0; h < 2; ++h) {
-            std::int16_t* rowBase = rows + 4 * h * pitch + 2 * x;
+            std::int16_t* rowBase = rows + h * pitch + 2 * x;
             std::int16_t* colBase = cols + x * colPitch + h * O::kLanes;
             if constexpr (kToColumns) {
-                for (int i = 0; i < 4; ++i) r[i] = O::loadBlocks(rowBase + i * pitch, 8 * pitch);
+                for (int i = 0; i < 4; ++i) {
+                    r[i] = O::loadBlocks(rowBase + 2 * i * pitch, 8 * pitch);
+                }
             } else {
                 for (int i = 0; i < 4; ++i) r[i] = O::load(colBase + i * colPitch);
             }
@@ -88,7 +91,9 @@ LINTRA_STAGE void transpose32(std::int16_t* rows, std::ptrdiff_t pitch, std::int
             if constexpr (kToColumns) {
                 for (int i = 0; i < 4; ++i) O::store(colBase + i * colPitch, r[i]);
             } else {
-                for (int i = 0; i < 4; ++i) O::storeBlocks(rowBase + i * pitch, 8 * pitch, r[i]);
+                for (int i = 0; i < 4; ++i) {
+                    O::storeBlocks(rowBase + 2 * i * pitch, 8 * pitch, r[i]);
+                }
             }
         }
     }

@@ -79,9 +79,9 @@ struct Avx2Ops {
     static M32 gt32(V a, V b) { return _mm256_cmpgt_epi32(a, b); }
     static V select16(M16 m, V a, V b) { return _mm256_blendv_epi8(b, a, m); }
     static V select32(M32 m, V a, V b) { return _mm256_blendv_epi8(b, a, m); }
-    // 16-bit select from the masks of the low and high 32-bit halves (unpackLo16/Hi16 order).
-    static V selectHalves(M32 lo, M32 hi, V a, V b) {
-        return _mm256_blendv_epi8(b, a, _mm256_packs_epi32(lo, hi));
+    // 16-bit select: the low words by `even`'s 32-bit lanes, the high words by `odd`'s.
+    static V selectEvenOdd(M32 even, M32 odd, V a, V b) {
+        return _mm256_blendv_epi8(b, a, _mm256_blend_epi16(even, odd, 0xAA));
     }
     static V zeroIf16(M16 m, V v) { return _mm256_andnot_si256(m, v); }
     static V zeroIf32(M32 m, V v) { return _mm256_andnot_si256(m, v); }

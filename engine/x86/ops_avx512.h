@@ -86,12 +86,10 @@ struct Avx512Ops {
     static M32 gt32(V a, V b) { return _mm512_cmpgt_epi32_mask(a, b); }
     static V select16(M16 m, V a, V b) { return _mm512_mask_mov_epi16(b, m, a); }
     static V select32(M32 m, V a, V b) { return _mm512_mask_mov_epi32(b, m, a); }
-    // 16-bit select from the masks of the low and high 32-bit halves (unpackLo16/Hi16 order).
-    static V selectHalves(M32 lo, M32 hi, V a, V b) {
-        const V ones = _mm512_set1_epi32(-1);
-        const V m =
-            _mm512_packs_epi32(_mm512_maskz_mov_epi32(lo, ones), _mm512_maskz_mov_epi32(hi, ones));
-        return _mm512_ternarylogic_epi32(m, a, b, 0xCA);
+    // 16-bit select: the low words by `even`'s 32-bit lanes, the high words by `odd`'s.
+    static V selectEvenOdd(M32 even, M32 odd, V a, V b) {
+        return _mm512_mask_blend_epi16(0xAAAAAAAAu, _mm512_mask_mov_epi32(b, even, a),
+                                       _mm512_mask_mov_epi32(b, odd, a));
     }
     static V zeroIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(static_cast<M16>(~m), v); }
     static V zeroIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(static_cast<M32>(~m), v); }

@@ -74,9 +74,10 @@ struct Sse2Ops {
     }
     static V select16(M16 m, V a, V b) { return select(m, a, b); }
     static V select32(M32 m, V a, V b) { return select(m, a, b); }
-    // 16-bit select from the masks of the low and high 32-bit halves (unpackLo16/Hi16 order).
-    static V selectHalves(M32 lo, M32 hi, V a, V b) {
-        return select(_mm_packs_epi32(lo, hi), a, b);
+    // 16-bit select: the low words by `even`'s 32-bit lanes, the high words by `odd`'s.
+    static V selectEvenOdd(M32 even, M32 odd, V a, V b) {
+        const V low = _mm_set1_epi32(0xFFFF);
+        return select(_mm_or_si128(_mm_and_si128(even, low), _mm_andnot_si128(low, odd)), a, b);
     }
     static V zeroIf16(M16 m, V v) { return _mm_andnot_si128(m, v); }
     static V zeroIf32(M32 m, V v) { return _mm_andnot_si128(m, v); }

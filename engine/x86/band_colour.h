@@ -125,19 +125,25 @@ LINTRA_PIECE typename O::V pixelsOfBytes(typename O::V b, typename O::V g, typen
     return O::interleaveBgr0(O::packus16(O::packs32(b, g), O::packs32(r, O::zero())));
 }
 
-// The constants of the conversion back, built once per frame (see ToYcc).
+// The constants of the conversion back, built once per frame (see ToYcc). With a `shift`,
+// every component counts as that much larger (test mode shows the comb signal plus 2048): the
+// sums are linear in the components, so the shift's share goes into the constant terms.
 template <class O>
 struct ToRgb {
     using V = typename O::V;
+    explicit ToRgb(std::int32_t shift = 0)
+        : redOffset(O::set32(kROffset + shift * (76283 + 104595))),
+          greenOffset(O::set32(kGOffset + shift * (76283 - 53281 - 25625))),
+          blueOffset(O::set32(kBOffset + shift * (76283 + 132253))) {}
     V luma = O::set32(pairOf(10747, 0));
     V upperHalf = O::set32(static_cast<std::int32_t>(0xFFFF0000u));
     V red = O::set32(pairOf(-26477, 0));
     V green = O::set32(pairOf(12255, -25625));
     V blue = O::set32(pairOf(0, 1181));
     V blueOfDoubled = O::set32(pairOf(-2, 1181));
-    V redOffset = O::set32(kROffset);
-    V greenOffset = O::set32(kGOffset);
-    V blueOffset = O::set32(kBOffset);
+    V redOffset;
+    V greenOffset;
+    V blueOffset;
     // Byte orders taking blocks b0-3 g0-3 r0-3 r'0-3 to pixels b g r 0 and b g r' 0; see
     // pixelPairOfBytes.
     V firstPixels = pixelBytes<O>({0, 1}, {4, 1}, {8, 1});

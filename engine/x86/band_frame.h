@@ -111,7 +111,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const bool stream = streamsDestination<O>(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
-    const ToRgb<O> toRgbConstants;
+    const ToRgb<O> toRgbConstants(p.testMode != 0 ? kTestModeOffset : 0);
     const ToYcc<O>& toYcc = fromMemory(toYccConstants);
     const ToRgb<O>& toRgb = fromMemory(toRgbConstants);
     std::int32_t converted = 0;

@@ -63,17 +63,15 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
     }
 }
 
-// Test mode: the comb signal offset to mid-scale, converted as it is.
+// Test mode: the comb signal offset to mid-scale, converted as it is; the offset is in `k`
+// (built with kTestModeOffset, see ToRgb).
 template <class O, bool kStream>
 LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
                              std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
-    using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const V offset = O::set16(kTestModeOffset);
-    auto shown = [&](const std::int16_t* comb) { return O::add16(O::load(comb), offset); };
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O, false, kStream>(shown(luma + x), shown(chroma + 2 * x),
-                                          shown(chroma + 2 * x + kL), k, destination, x, w);
+        storeYccPixels<O, false, kStream>(O::load(luma + x), O::load(chroma + 2 * x),
+                                          O::load(chroma + 2 * x + kL), k, destination, x, w);
     }
 }
 

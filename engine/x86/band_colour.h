@@ -148,16 +148,18 @@ struct ToRgb {
     // pixelPairOfBytes.
     V firstPixels = pixelBytes<O>({0, 1}, {4, 1}, {8, 1});
     V secondPixels = pixelBytes<O>({0, 1}, {4, 1}, {12, 1});
-    // Where words permute freely (see pixelsOfYccByWords): luma words 0 .. 15 and 16 .. 31
-    // into the high words; per block j, blue and green of pixels 4j .. 4j + 3 of a half, and
-    // the reds of pixels 4j .. 4j + 3 of both halves (high words of the sums); bytes of the
-    // packed words to pixels b g r 0 of the first and of the second half.
+    // Where words permute freely (see pixelsOfYccByWords): the luma words of the first and of
+    // the second half of the pixels into the high words; per block j, blue and green of pixels
+    // 4j .. 4j + 3 of a half, and the reds of pixels 4j .. 4j + 3 of both halves (high words
+    // of the sums; words of the second source count from kLanes); bytes of the packed words
+    // to pixels b g r 0 of the first and of the second half.
     V lumaOfHigh = O::set32(pairOf(0, 10747));
     V lumaFirst = wordOrder<O>([](int i) { return i / 2; });
-    V lumaSecond = wordOrder<O>([](int i) { return 16 + i / 2; });
+    V lumaSecond = wordOrder<O>([](int i) { return O::kLanes / 2 + i / 2; });
     V blueGreenWords =
-        wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 8 / 2) + 1 + (i % 2) * 32; });
-    V redWords = wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 4) + 1 + (i % 8 / 4) * 32; });
+        wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 8 / 2) + 1 + i % 2 * O::kLanes; });
+    V redWords =
+        wordOrder<O>([](int i) { return 2 * (i / 8 * 4 + i % 4) + 1 + i % 8 / 4 * O::kLanes; });
     V firstOfWords = pixelBytes<O>({0, 2}, {1, 2}, {8, 1});
     V secondOfWords = pixelBytes<O>({0, 2}, {1, 2}, {12, 1});
 };

@@ -109,8 +109,7 @@ int runFrame(FilterInstance& instance, const FrameView& source, const FrameView&
 
     const std::int32_t gY = usableCoefficient(s.yCoefficient);
     const std::int32_t gC = usableCoefficient(s.uvCoefficient);
-    const RunState& run = runStateOf(instance.planeA);
-    if (runSimdFrame(run.level, run.scratch, run.scratchWidth, s, gY, gC, source, out)) return 0;
+    if (runSimdFrame(runStateOf(instance.planeA), s, gY, gC, source, out)) return 0;
 
     if (s.rgbProcessing != 0) {
         filterRgb(source.pixels, out.pixels, instance.planeA, instance.planeB, w, h, source.rowGap,

@@ -10,12 +10,25 @@
 
 namespace lintra {
 
-// What a run decided once in startRun: the CPU level its kernels use and their scratch.
+// A multiplier of the vector kernels' short division and the coefficient and dividend bound
+// it was found for (g -1: none yet); see x86/short_division.h.
+struct DivisionMemo {
+    std::int32_t g = -1;
+    std::int32_t largest = -1;
+    std::int32_t magic = 0;
+};
+
+// What a run decided once in startRun: the CPU level its kernels use and their scratch; and
+// the short-division multipliers of the settings its frames came with, which are kept from
+// frame to frame because finding one takes up to some ten thousand steps.
 // Every plane carries one in its header; the driver uses plane A's.
 struct RunState {
     CpuLevel level;
     std::int32_t scratchWidth;  // widest frame the scratch serves
     void* scratch;              // from allocateScratch, or null
+    DivisionMemo lumaDivision{};
+    DivisionMemo chromaDivision{};
+    DivisionMemo rgbDivision{};
 };
 
 // Largest number of Triplets a single plane may hold on this platform.

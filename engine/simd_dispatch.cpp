@@ -1,6 +1,7 @@
 #include "engine/simd_dispatch.h"
 
 #if defined(LINTRA_HAVE_X86)
+#include "engine/x86/short_division.h"
 #include "engine/x86/simd_kernels.h"
 #endif
 
@@ -96,38 +97,70 @@ std::size_t simdScratchBytes(CpuLevel level, std::int32_t width) {
     return 0;
 }
 
-bool runSimdFrame(CpuLevel level, void* scratch, std::int32_t scratchWidth, const FilterSettings& s,
-                  std::int32_t gY, std::int32_t gC, const FrameView& source,
-                  const FrameView& destination) {
 #if defined(LINTRA_HAVE_X86)
-    const x86::SimdKernels* kernels = kernelsFor(level);
+namespace {
+
+// The short-division multiplier for coefficient g and dividends up to `largest`, found again
+// only when either differs from the last frame's.
+template <int kScaleShift>
+std::int32_t rememberedMagic(DivisionMemo& memo, std::int32_t g, std::int32_t largest) {
+    if (memo.g != g || memo.largest != largest) {
+        memo = DivisionMemo{g, largest, x86::shortMagicFor<kScaleShift>(g, largest)};
+    }
+    return memo.magic;
+}
+
+}  // namespace
+#endif
+
+bool runSimdFrame(RunState& run, const FilterSettings& s, std::int32_t gY, std::int32_t gC,
+                  const FrameView& source, const FrameView& destination) {
+#if defined(LINTRA_HAVE_X86)
+    const x86::SimdKernels* kernels = kernelsFor(run.level);
     const std::int32_t w = source.width;
     const std::int32_t h = source.height;
-    if (kernels == nullptr || scratch == nullptr || w > scratchWidth) return false;
+    void* scratch = run.scratch;
+    if (kernels == nullptr || scratch == nullptr || w > run.scratchWidth) return false;
     if (overlap(source, destination, w, h) || rowsOverlap(destination, w, h)) return false;
     const std::int32_t stream = static_cast<std::int64_t>(w) * h * 4 >= kStreamingBytes ? 1 : 0;
     const x86::SimdFrame frame{
         source.pixels, rowStride(source), destination.pixels, rowStride(destination), w, h, stream};
     const std::int32_t n = s.interlaced != 0 ? 2 : 1;
     const std::int32_t testMode = s.testMode != 0 ? 1 : 0;
+    // Whether the recombination's division may skip its remainder check follows from the
+    // bound the vertical limits leave on comb values (see short_division.h).
+    using x86::combBound, x86::largestDividend, x86::squareRootOf;
     if (s.rgbProcessing != 0) {
-        const x86::RgbParams params{squaredLimit32(s.yVerticalThreshold),
-                                    squaredLimit32(s.yHorizontalThreshold), n, testMode, gY};
+        const std::int32_t vertical = squaredLimit32(s.yVerticalThreshold);
+        const std::int32_t magic = rememberedMagic<3>(
+            run.rgbDivision, gY,
+            largestDividend(combBound(squareRootOf(vertical), x86::kMaxRgbComb), 16));
+        const x86::RgbParams params{
+            vertical, squaredLimit32(s.yHorizontalThreshold), n, testMode, gY, magic};
         kernels->filterRgb(frame, params, scratch);
     } else {
-        const x86::YccParams params{linearLimit16(s.yVerticalThreshold),
-                                    squaredLimit32(s.uvVerticalThreshold),
+        const std::int32_t lumaVertical = linearLimit16(s.yVerticalThreshold);
+        const std::int32_t chromaVertical = squaredLimit32(s.uvVerticalThreshold);
+        const std::int32_t lumaMagic = rememberedMagic<7>(
+            run.lumaDivision, gY, largestDividend(combBound(lumaVertical, x86::kMaxYccComb), 1));
+        const std::int32_t chromaMagic = rememberedMagic<7>(
+            run.chromaDivision, gC,
+            largestDividend(combBound(squareRootOf(chromaVertical), x86::kMaxYccComb), 1));
+        const x86::YccParams params{lumaVertical,
+                                    chromaVertical,
                                     linearLimit16(s.yHorizontalThreshold),
                                     squaredLimit32(s.uvHorizontalThreshold),
                                     n,
                                     testMode,
                                     gY,
-                                    gC};
+                                    gC,
+                                    lumaMagic,
+                                    chromaMagic};
         kernels->filterYcc(frame, params, scratch);
     }
     return true;
 #else
-    (void)level, (void)scratch, (void)scratchWidth, (void)s, (void)gY, (void)gC;
+    (void)run, (void)s, (void)gY, (void)gC;
     (void)source, (void)destination;
     return false;
 #endif

@@ -29,7 +29,6 @@
 #include "engine/x86/band_prefetch.h"
 #include "engine/x86/band_rows.h"
 #include "engine/x86/band_transpose.h"
-#include "engine/x86/short_division.h"
 #include "engine/x86/simd_kernels.h"
 
 namespace lintra::x86 {
@@ -166,16 +165,11 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         if (stream) O::fence();
         return;
     }
-    // Whether the recombination's division may skip its remainder check, from the bound the
-    // vertical limits leave on comb values (see short_division.h).
-    const std::int32_t lumaMagic =
-        shortMagicFor<7>(p.gY, largestDividend(combBound(p.lumaVertical, kMaxYccComb), 1));
-    const std::int32_t chromaMagic = shortMagicFor<7>(
-        p.gC, largestDividend(combBound(squareRootOf(p.chromaVertical), kMaxYccComb), 1));
-    const bool shortDivision = lumaMagic != 0 && chromaMagic != 0;
+    const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
     const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
                               smoothingOf<O>(p.chromaHorizontal, true, p.gC),
-                              divisorOf<O, 7>(p.gY, lumaMagic), divisorOf<O, 7>(p.gC, chromaMagic)};
+                              divisorOf<O, 7>(p.gY, p.lumaShortMagic),
+                              divisorOf<O, 7>(p.gC, p.chromaShortMagic)};
     auto backward = [&](std::int32_t x0, std::int32_t x1, YccState<O>& state) {
         if (shortDivision) {
             backwardYcc<O, true>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
@@ -260,11 +254,10 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         if (stream) O::fence();
         return;
     }
-    const std::int32_t magic = shortMagicFor<3>(
-        p.g, largestDividend(combBound(squareRootOf(p.vertical), kMaxRgbComb), 16));
-    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g), divisorOf<O, 3>(p.g, magic)};
+    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),
+                              divisorOf<O, 3>(p.g, p.shortMagic)};
     auto backward = [&](std::int32_t x0, std::int32_t x1, typename O::V* state) {
-        if (magic != 0) {
+        if (p.shortMagic != 0) {
             backwardRgb<O, true>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);
         } else {
             backwardRgb<O, false>(lay.cols, lay.pass, lay.colPitch, x0, x1, w, state, passes);

@@ -20,7 +20,9 @@ struct SimdFrame {
 };
 
 // Limits already brought into the kernels' lane widths (see simd_dispatch.cpp): luma limits
-// fit 16-bit lanes, squared limits 32-bit lanes, without changing any decision.
+// fit 16-bit lanes, squared limits 32-bit lanes, without changing any decision. The short
+// multipliers divide with a single multiply-high where the limits allow (see
+// short_division.h); 0 asks for the division with a remainder check.
 struct YccParams {
     std::int32_t lumaVertical;
     std::int32_t chromaVertical;
@@ -30,6 +32,8 @@ struct YccParams {
     std::int32_t testMode;
     std::int32_t gY;
     std::int32_t gC;
+    std::int32_t lumaShortMagic;
+    std::int32_t chromaShortMagic;
 };
 
 struct RgbParams {
@@ -38,6 +42,7 @@ struct RgbParams {
     std::int32_t lineDistance;
     std::int32_t testMode;
     std::int32_t g;
+    std::int32_t shortMagic;
 };
 
 struct SimdKernels {

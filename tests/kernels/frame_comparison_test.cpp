@@ -191,6 +191,41 @@ TEST(FrameComparison, LargeFramesStreamedWhereAligned) {
     }
 }
 
+// A run keeps the division it chose for the settings of its frames only while they stay: a
+// frame whose limits or coefficients no longer allow the single multiply-high must not reuse
+// it, and one whose settings allow it again takes it again.
+TEST(FrameComparison, SettingsChangedWithinARun) {
+    std::mt19937 rng(4242);
+    GuardedFrame source(203, 40, 0);
+    fillFrame(source, Content::random, rng);  // dividends of every size where limits allow
+    FilterSettings allowed{};
+    setDefaults(allowed);
+    FilterSettings wide = allowed;
+    wide.yVerticalThreshold = wide.uvVerticalThreshold = 511;
+    FilterSettings otherCoefficients = allowed;
+    otherCoefficients.yCoefficient = 37;
+    otherCoefficients.uvCoefficient = 254;
+    const FilterSettings sequence[] = {allowed, wide, allowed, otherCoefficients, allowed};
+    for (const CpuLevel level : availableLevels()) {
+        for (const std::int32_t rgb : {0, 1}) {
+            FilterInstance instance{};
+            instance.settings = allowed;
+            ASSERT_EQ(startRun(instance, source.view(), level), 0);
+            for (std::size_t i = 0; i < std::size(sequence); ++i) {
+                instance.settings = sequence[i];
+                instance.settings.rgbProcessing = rgb;
+                GuardedFrame expected(203, 40, 0);
+                reference::filterFrame(instance.settings, source.view(), expected.view());
+                GuardedFrame destination(203, 40, 0);
+                EXPECT_EQ(runFrame(instance, source.view(), destination.view()), 0);
+                EXPECT_EQ(destination.pixels(), expected.pixels())
+                    << "level " << cpuLevelName(level) << ", rgb " << rgb << ", frame " << i;
+            }
+            endRun(instance);
+        }
+    }
+}
+
 TEST(FrameComparison, LevelsDetectedAndCapped) {
     EXPECT_EQ(availableLevels().front(), CpuLevel::scalar);
     CpuLevel level = CpuLevel::scalar;

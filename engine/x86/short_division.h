@@ -3,12 +3,12 @@
 // the dividends are known to be small: for a from 1 up to a range that depends on D and the
 // multiplier, (a * magic) >> 16 = floor(a * 2^s / D) and (-a * magic) >> 16, rounded down as
 // well, lies just one below -floor(a * 2^s / D), which adding 1 for negative dividends puts
-// right. Each frame checks, for its own coefficients and the bound its limits put on the
-// dividends, whether one of the two multipliers around 2^(16 + s) / D is exact that far on
-// both sides of zero; if not, it takes the division with a remainder check instead. The check
-// stops at the first failure, which for most D comes within a few hundred dividends, and runs
-// at most a few ten thousand steps.
-// Plain integers only: included by every level's kernels.
+// right. For the coefficients of a run and the bound its limits put on the dividends, the
+// dispatcher checks whether one of the two multipliers around 2^(16 + s) / D is exact that
+// far on both sides of zero (again only when the settings change); if not, the kernels take
+// the division with a remainder check instead. The check stops at the first failure, which
+// for most D comes within a few hundred dividends, and runs at most a few ten thousand steps.
+// Plain integers only.
 
 #include <cstdint>
 #include <initializer_list>

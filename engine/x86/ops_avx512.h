@@ -30,6 +30,16 @@ struct Avx512Ops {
         v = _mm512_inserti32x4(v, load128(p + 2 * s), 2);
         return _mm512_inserti32x4(v, load128(p + 3 * s), 3);
     }
+    // One 128-bit block from each of four places, in order.
+    static V loadBlocksAt(const void* p0, const void* p1, const void* p2, const void* p3) {
+        V v = _mm512_castsi128_si512(_mm_loadu_si128(static_cast<const __m128i*>(p0)));
+        v = _mm512_inserti32x4(v, _mm_loadu_si128(static_cast<const __m128i*>(p1)), 1);
+        v = _mm512_inserti32x4(v, _mm_loadu_si128(static_cast<const __m128i*>(p2)), 2);
+        return _mm512_inserti32x4(v, _mm_loadu_si128(static_cast<const __m128i*>(p3)), 3);
+    }
+    // The 32-bit or 64-bit value at p in every lane (a load, no shuffle).
+    static V broadcast32(const std::int32_t* p) { return _mm512_set1_epi32(*p); }
+    static V broadcast64(const std::int64_t* p) { return _mm512_set1_epi64(*p); }
     static void storeBlocks(std::int16_t* p, std::ptrdiff_t s, V v) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm512_castsi512_si128(v));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + s), _mm512_extracti32x4_epi32(v, 1));
@@ -133,6 +143,14 @@ struct Avx512Ops {
     // Words of v picked by `order` into the odd words, the even words cleared.
     static V permuteWordsHigh(V v, V order) {
         return _mm512_maskz_permutexvar_epi16(0xAAAAAAAAu, order, v);
+    }
+    // 32-bit lanes of a (0 .. 15) and b (16 .. 31) picked by `order`.
+    static V permuteDwords(V a, V b, V order) { return _mm512_permutex2var_epi32(a, order, b); }
+    static V setDwords(const std::int32_t (&d)[kLanes / 2]) { return load(d); }
+    // 128-bit blocks: blocks kA0, kA1 of a, then kB0, kB1 of b.
+    template <int kA0, int kA1, int kB0, int kB1>
+    static V shuffleBlocks(V a, V b) {
+        return _mm512_shuffle_i32x4(a, b, kA0 | kA1 << 2 | kB0 << 4 | kB1 << 6);
     }
     // Even words of a, odd words of b.
     static V blendOddWords(V a, V b) { return _mm512_mask_blend_epi16(0xAAAAAAAAu, a, b); }

@@ -1,0 +1,505 @@
+#pragma once
+// Whole YUV frames in normal mode with one vector lane per row from the source pixels on, for
+// the levels whose words and 32-bit lanes permute across the whole vector (AVX-512).
+//
+// Work order: the frame is cut into bands of kLanes rows. For each band:
+// 1. The source pixels are transposed as 32-bit values, four columns at a time, so that each
+//    lane holds one row, and converted in that layout: per column the luma of the band's rows
+//    and their (Cr, Cb) pairs in two vectors (rows 0 .. 15 and 16 .. 31).
+// 2. The line distance's rows above and below the band are converted as rows, and each
+//    column's two samples of them are put side by side, to be broadcast.
+// 3. From left to right, each column's comb signal is detected (the rows above and below are
+//    the column's own lanes moved by the line distance, the edge rows entering at the band's
+//    ends) and goes straight into the forward pass; comb signal and forward results are kept.
+// 4. From the right, the backward pass gives each column's corrections, which go straight into
+//    the recombination and the conversion back; the pixels of 16 columns gather in a tile,
+//    which is transposed back so that each row of it is one whole cache line of the
+//    destination.
+// Compared with the band kernels (band_frame.h), which convert, detect and finish in rows and
+// transpose the comb signal and the corrections, this moves four times fewer values between
+// layouts and stores each intermediate once. Every stage is still the same integer operation
+// on the same operands for every pixel, so the output is identical.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/x86/band_colour.h"
+#include "engine/x86/band_frame.h"
+#include "engine/x86/band_layout.h"
+#include "engine/x86/band_passes.h"
+#include "engine/x86/band_prefetch.h"
+#include "engine/x86/band_rows.h"
+#include "engine/x86/simd_kernels.h"
+
+namespace lintra::x86 {
+namespace {
+
+// Columns of the tile the backward pass fills before the transposition back: 16 pixels of
+// 4 bytes make one cache line per row.
+inline constexpr std::int32_t kTileColumns = 16;
+
+// Scratch of the column kernels, allocated once per run.
+// converted : per column, luma of the band's rows | pairs of rows 0 .. 15 | of rows 16 .. 31.
+// comb      : the comb signal in the same layout, kept for the backward pass.
+// forward   : the forward pass's results, in the same layout.
+// edgeRows  : the rows above and below the band, converted as rows (luma | pairs).
+// edgeLuma  : per column, the luma of the two rows above as one 32-bit value; then below.
+// edgeChroma: per column, the pairs of the two rows above as one 64-bit value; then below.
+// tile      : the pixels of kTileColumns columns, one column of kLanes rows after another.
+struct ColumnLayout {
+    std::int32_t paddedWidth;  // a multiple of the lane count
+    std::ptrdiff_t colPitch;   // int16 elements per column
+    std::ptrdiff_t edgePitch;  // int16 elements per edge row
+    std::int16_t* converted;
+    std::int16_t* comb;
+    std::int16_t* forward;
+    std::int16_t* edgeRows;
+    std::int32_t* edgeLuma;
+    std::int64_t* edgeChroma;
+    std::uint32_t* tile;
+};
+
+// With base null only the sizes are filled in.
+inline std::size_t columnLayout(std::int16_t* base, std::int32_t width, std::int32_t lanes,
+                                ColumnLayout& out) {
+    out.paddedWidth = static_cast<std::int32_t>(roundUp(width, lanes));
+    out.colPitch = 3 * static_cast<std::ptrdiff_t>(lanes);
+    out.edgePitch = 3 * static_cast<std::ptrdiff_t>(out.paddedWidth);
+    const std::ptrdiff_t plane = out.paddedWidth * out.colPitch;
+    const std::ptrdiff_t converted = roundUp(plane, kPage) + kSkew;
+    const std::ptrdiff_t comb = roundUp(plane, kPage) + kSkew;
+    const std::ptrdiff_t forward = roundUp(plane, kPage);
+    const std::ptrdiff_t edgeRows = roundUp(2 * kMaxLineDistance * out.edgePitch, kPage);
+    // 32-bit and 64-bit values per column, above and below: 2 * (2 + 4) int16 elements.
+    const std::ptrdiff_t edgeLuma = roundUp(4 * static_cast<std::ptrdiff_t>(out.paddedWidth), 32);
+    const std::ptrdiff_t edgeChroma = roundUp(8 * static_cast<std::ptrdiff_t>(out.paddedWidth), 32);
+    const std::ptrdiff_t tile = 2 * kTileColumns * lanes;
+    std::int16_t* p = base;
+    auto take = [&](std::ptrdiff_t elements) {
+        std::int16_t* at = p;
+        if (p != nullptr) p += elements;
+        return at;
+    };
+    out.converted = take(converted);
+    out.comb = take(comb);
+    out.forward = take(forward);
+    out.edgeRows = take(edgeRows);
+    out.edgeLuma = reinterpret_cast<std::int32_t*>(take(edgeLuma));
+    out.edgeChroma = reinterpret_cast<std::int64_t*>(take(edgeChroma));
+    out.tile = reinterpret_cast<std::uint32_t*>(take(tile));
+    return static_cast<std::size_t>(converted + comb + forward + edgeRows + edgeLuma + edgeChroma +
+                                    tile) *
+           sizeof(std::int16_t);
+}
+
+// Enough scratch for both the column kernel (normal mode) and the band kernel (test mode).
+template <class O>
+std::size_t columnScratchBytesT(std::int32_t width) {
+    const std::size_t bands = scratchBytesT<O>(width);
+    if (bands == 0) return 0;
+    ColumnLayout layout;
+    const std::size_t columns = columnLayout(nullptr, width, O::kLanes, layout);
+    return columns > bands ? columns : bands;
+}
+
+// The rows of a band, as a first row and a distance between rows, or as a list.
+struct StridedRows {
+    const std::uint8_t* first;
+    std::ptrdiff_t stride;
+    const std::uint8_t* operator[](std::int32_t r) const { return first + r * stride; }
+};
+struct ListedRows {
+    const std::uint8_t* const* rows;
+    const std::uint8_t* operator[](std::int32_t r) const { return rows[r]; }
+};
+
+// Four columns of the band's rows (kLanes of them, each read from byte `at` on) converted
+// into `column` and the three after it. Lanes hold rows; the pixels are loaded as four
+// vectors of each 16 rows, a 128-bit block of four pixels per row, and transposed in 4 x 4
+// blocks of 32-bit pixels.
+template <class O, class Rows>
+LINTRA_PIECE void convertFourColumns(const Rows& rows, std::ptrdiff_t at, std::int16_t* column,
+                                     std::ptrdiff_t colPitch, const ToYcc<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    constexpr std::int32_t kHalf = kL / 2;  // rows per vector of pixels
+    V pixels[2][4];
+    for (std::int32_t half = 0; half < 2; ++half) {
+        for (std::int32_t i = 0; i < 4; ++i) {
+            // Block j of vector i: row kHalf * half + 4j + i.
+            const std::int32_t r = kHalf * half + i;
+            pixels[half][i] = O::loadBlocksAt(rows[r] + at, rows[r + 4] + at, rows[r + 8] + at,
+                                              rows[r + 12] + at);
+        }
+        transpose4x4<O>(pixels[half]);
+    }
+    for (int c = 0; c < 4; ++c) {
+        V luma0, luma1, chroma0, chroma1;
+        yccOfPixels<O>(pixels[0][c], luma0, chroma0, k);
+        yccOfPixels<O>(pixels[1][c], luma1, chroma1, k);
+        std::int16_t* out = column + c * colPitch;
+        O::store(out, O::packs32Ordered(luma0, luma1));
+        O::store(out + kL, chroma0);
+        O::store(out + 2 * kL, chroma1);
+    }
+}
+
+// The band's rows converted column by column into `converted`; the last one to three
+// columns, if w is not a multiple of four, from copies padded with zeros, so that nothing
+// beyond a row is read.
+template <class O, class Rows>
+LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t* converted,
+                                 std::ptrdiff_t colPitch, const ToYcc<O>& k) {
+    const std::int32_t whole = w / 4 * 4;
+    for (std::int32_t x = 0; x < whole; x += 4) {
+        convertFourColumns<O>(rows, 4 * static_cast<std::ptrdiff_t>(x), converted + x * colPitch,
+                              colPitch, k);
+    }
+    if (whole == w) return;
+    alignas(16) std::uint8_t tails[O::kLanes][16] = {};
+    const std::uint8_t* tailRows[O::kLanes];
+    for (std::int32_t r = 0; r < O::kLanes; ++r) {
+        std::memcpy(tails[r], rows[r] + 4 * static_cast<std::ptrdiff_t>(whole),
+                    static_cast<std::size_t>(w - whole) * 4u);
+        tailRows[r] = tails[r];
+    }
+    convertFourColumns<O>(ListedRows{tailRows}, 0, converted + whole * colPitch, colPitch, k);
+}
+
+// Word and 32-bit lane orders of the detection: lane r of a column takes row r - n (above)
+// or r + n (below) of the column, or, past the band's ends, sample r (or r + n - kLanes) of
+// the broadcast edge value.
+template <class O>
+struct ColumnShifts {
+    using V = typename O::V;
+    explicit ColumnShifts(std::int32_t n)
+        : lumaAbove(wordOrder<O>([n](int r) { return r >= n ? r - n : kL + r; })),
+          lumaBelow(wordOrder<O>([n](int r) { return r + n < kL ? r + n : kL + (r + n - kL); })),
+          firstAbove(dwordOrder([n](int r) { return r >= n ? r - n : kHalf + r; })),
+          firstBelow(
+              dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })),
+          secondAbove(dwordOrder([n](int r) { return r >= n ? r - n : kHalf + (kHalf - n + r); })),
+          secondBelow(
+              dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })) {}
+    static constexpr int kL = O::kLanes;
+    static constexpr int kHalf = O::kLanes / 2;
+    template <class Order>
+    static V dwordOrder(Order order) {
+        std::int32_t d[O::kLanes / 2];
+        for (int i = 0; i < kHalf; ++i) d[i] = order(i);
+        return O::setDwords(d);
+    }
+    V lumaAbove;    // luma with the edge above
+    V lumaBelow;    // luma with the edge below
+    V firstAbove;   // pairs of rows 0 .. 15 with the edge above
+    V firstBelow;   // pairs of rows 0 .. 15 with rows 16 .. 31
+    V secondAbove;  // pairs of rows 16 .. 31 with rows 0 .. 15
+    V secondBelow;  // pairs of rows 16 .. 31 with the edge below
+};
+
+// The rows above (y0 - n .. y0 - 1) and below (y0 + kLanes .. y0 + kLanes + n - 1) the band,
+// converted, and per column their two luma samples as one 32-bit value and their two pairs
+// as one 64-bit value (with n = 1 the one row twice). `rowAt` gives a row of the frame,
+// clamped into it: the comb signal of the rows that would need rows outside is dropped.
+template <class O, class RowAt>
+LINTRA_STAGE void convertEdges(RowAt&& rowAt, std::int32_t y0, std::int32_t n, std::int32_t w,
+                               const ColumnLayout& lay, const ToYcc<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const std::int32_t pw = lay.paddedWidth;
+    const std::int32_t first[2] = {y0 - n, y0 + kL};
+    // Words and 32-bit lanes of two rows side by side: the first half of the vectors, then the
+    // second.
+    const V lowWords = wordOrder<O>([](int i) { return i / 2 + i % 2 * kL; });
+    const V highWords = wordOrder<O>([](int i) { return kL / 2 + i / 2 + i % 2 * kL; });
+    const V lowPairs = ColumnShifts<O>::dwordOrder([](int i) { return i / 2 + i % 2 * kL / 2; });
+    const V highPairs =
+        ColumnShifts<O>::dwordOrder([](int i) { return kL / 4 + i / 2 + i % 2 * kL / 2; });
+    for (int side = 0; side < 2; ++side) {
+        std::int16_t* rows[2] = {lay.edgeRows + (2 * side) * lay.edgePitch,
+                                 lay.edgeRows + (2 * side + 1) * lay.edgePitch};
+        for (std::int32_t e = 0; e < n; ++e) {
+            rgbToYccRowT<O>(rowAt(first[side] + e), rows[e], rows[e] + pw, w, k);
+        }
+        if (n == 1) rows[1] = rows[0];
+        std::int32_t* luma = lay.edgeLuma + side * pw;
+        std::int64_t* chroma = lay.edgeChroma + side * pw;
+        for (std::int32_t x = 0; x < w; x += kL) {
+            const V a = O::load(rows[0] + x), b = O::load(rows[1] + x);
+            O::store(luma + x, O::permuteWords(a, b, lowWords));
+            O::store(luma + x + kL / 2, O::permuteWords(a, b, highWords));
+            for (std::int32_t h = 0; h < 2; ++h) {
+                const std::int32_t at = x + h * kL / 2;
+                const V pa = O::load(rows[0] + pw + 2 * at), pb = O::load(rows[1] + pw + 2 * at);
+                O::store(chroma + at, O::permuteDwords(pa, pb, lowPairs));
+                O::store(chroma + at + kL / 4, O::permuteDwords(pa, pb, highPairs));
+            }
+        }
+    }
+}
+
+// Lanes whose rows have no comb signal (the first and last n rows of the frame, and rows past
+// its end) as masks of the luma words and of the two pair vectors.
+template <class O>
+struct DroppedRows {
+    typename O::M16 luma;
+    typename O::M32 first;
+    typename O::M32 second;
+};
+
+template <class O>
+inline DroppedRows<O> droppedRows(std::int32_t y0, std::int32_t h, std::int32_t n) {
+    std::uint32_t dropped = 0;
+    for (std::int32_t r = 0; r < O::kLanes; ++r) {
+        const std::int32_t y = y0 + r;
+        if (y < n || y >= h - n) dropped |= 1u << r;
+    }
+    return DroppedRows<O>{static_cast<typename O::M16>(dropped),
+                          static_cast<typename O::M32>(dropped & 0xFFFFu),
+                          static_cast<typename O::M32>(dropped >> 16)};
+}
+
+// Columns 0 .. w - 1 from the left: each column's comb signal detected and the forward pass
+// advanced by it; both kept for the backward pass.
+template <class O>
+LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
+                                       const ColumnShifts<O>& shift, const DroppedRows<O>& drop,
+                                       typename O::V lumaLimit, typename O::V chromaLimit,
+                                       const YccPasses<O>& k, ReadAhead& ahead) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const std::int32_t pw = lay.paddedWidth;
+    const V one = O::set16(1);
+    V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
+    for (std::int32_t x = 0; x < w; ++x) {
+        const std::int16_t* a = lay.converted + x * lay.colPitch;
+        const V luma = O::load(a), first = O::load(a + kL), second = O::load(a + 2 * kL);
+        const V lumaAbove = O::broadcast32(lay.edgeLuma + x);
+        const V lumaBelow = O::broadcast32(lay.edgeLuma + pw + x);
+        const V pairsAbove = O::broadcast64(lay.edgeChroma + x);
+        const V pairsBelow = O::broadcast64(lay.edgeChroma + pw + x);
+        V cY = combOf<O>(O::permuteWords(luma, lumaAbove, shift.lumaAbove), luma,
+                         O::permuteWords(luma, lumaBelow, shift.lumaBelow));
+        V c0 = combOf<O>(O::permuteDwords(first, pairsAbove, shift.firstAbove), first,
+                         O::permuteDwords(first, second, shift.firstBelow));
+        V c1 = combOf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
+                         O::permuteDwords(second, pairsBelow, shift.secondBelow));
+        cY = O::zeroIf16(O::gt16(O::abs16(cY), lumaLimit) | drop.luma, cY);
+        c0 = O::zeroIf32(O::gt32(O::madd(c0, c0), chromaLimit) | drop.first, c0);
+        c1 = O::zeroIf32(O::gt32(O::madd(c1, c1), chromaLimit) | drop.second, c1);
+        std::int16_t* comb = lay.comb + x * lay.colPitch;
+        O::store(comb, cY);
+        O::store(comb + kL, c0);
+        O::store(comb + 2 * kL, c1);
+        std::int16_t* out = lay.forward + x * lay.colPitch;
+        if (x % kTileColumns == 0) ahead.advance(kTileColumns);
+        if (x == 0) {
+            // The pass starts from the first column itself, its half kept whole.
+            sY = cY;
+            sC0 = c0;
+            sC1 = c1;
+            O::store(out, withOwnHalf<O>(forwardKept<O>(sY, sY, k.luma, one), sY, k.luma));
+            O::store(out + kL,
+                     withOwnHalf<O>(forwardKept<O>(sC0, sC0, k.chroma, one), sC0, k.chroma));
+            O::store(out + 2 * kL,
+                     withOwnHalf<O>(forwardKept<O>(sC1, sC1, k.chroma, one), sC1, k.chroma));
+            continue;
+        }
+        sY = stepScalar<O>(cY, sY, k.luma);
+        sC0 = stepPair<O>(c0, sC0, k.chroma);
+        sC1 = stepPair<O>(c1, sC1, k.chroma);
+        O::store(out, forwardKept<O>(sY, cY, k.luma, one));
+        O::store(out + kL, forwardKept<O>(sC0, c0, k.chroma, one));
+        O::store(out + 2 * kL, forwardKept<O>(sC1, c1, k.chroma, one));
+    }
+}
+
+// 16 x 16 32-bit values: column c (16 rows) in in[c] -> row q (16 columns) in in[q].
+template <class O>
+inline void transpose16x16(typename O::V v[16]) {
+    using V = typename O::V;
+    V t[16];
+    for (int i = 0; i < 8; ++i) {
+        t[2 * i] = O::unpackLo32(v[2 * i], v[2 * i + 1]);
+        t[2 * i + 1] = O::unpackHi32(v[2 * i], v[2 * i + 1]);
+    }
+    // v[4i + j], block b: row 4b + j, columns 4i .. 4i + 3.
+    for (int i = 0; i < 4; ++i) {
+        v[4 * i] = O::unpackLo64(t[4 * i], t[4 * i + 2]);
+        v[4 * i + 1] = O::unpackHi64(t[4 * i], t[4 * i + 2]);
+        v[4 * i + 2] = O::unpackLo64(t[4 * i + 1], t[4 * i + 3]);
+        v[4 * i + 3] = O::unpackHi64(t[4 * i + 1], t[4 * i + 3]);
+    }
+    // t[8i + j]: rows j, 8 + j of columns 8i .. 8i + 7; t[8i + 4 + j]: rows 4 + j, 12 + j.
+    for (int i = 0; i < 2; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            t[8 * i + j] = O::template shuffleBlocks<0, 2, 0, 2>(v[8 * i + j], v[8 * i + 4 + j]);
+            t[8 * i + 4 + j] =
+                O::template shuffleBlocks<1, 3, 1, 3>(v[8 * i + j], v[8 * i + 4 + j]);
+        }
+    }
+    for (int j = 0; j < 8; ++j) {
+        v[j] = O::template shuffleBlocks<0, 2, 0, 2>(t[j], t[8 + j]);
+        v[8 + j] = O::template shuffleBlocks<1, 3, 1, 3>(t[j], t[8 + j]);
+    }
+}
+
+// The tile's columns x0 .. x0 + count - 1 (count <= kTileColumns) to the destination rows of
+// the band that exist (y0 + r < h); each row of the tile is one vector.
+template <class O, bool kStream>
+LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* rows,
+                             std::int32_t rowCount, std::int32_t x0, std::int32_t count) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    static_assert(kTileColumns == O::kLanes / 2, "one tile row is one vector of pixels");
+    for (std::int32_t half = 0; half < 2; ++half) {
+        V v[kTileColumns];
+        for (int c = 0; c < kTileColumns; ++c) v[c] = O::load(tile + c * kL + half * kTileColumns);
+        transpose16x16<O>(v);
+        for (std::int32_t q = 0; q < kTileColumns; ++q) {
+            const std::int32_t r = half * kTileColumns + q;
+            if (r >= rowCount) break;
+            storePixels<O, kStream>(rows[r], x0, x0 + count, v[q]);
+        }
+    }
+}
+
+// Columns w - 1 down to 0: the backward pass with the recombination, each column's corrections
+// added to its converted source, clamped and converted back, its pixels into the tile; each
+// tile of columns goes to the destination rows once filled.
+template <class O, bool kShortDivision, bool kStream>
+LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
+                                        std::uint8_t* const* rows, std::int32_t rowCount,
+                                        const YccPasses<O>& k, const ToRgb<O>& toRgb,
+                                        ReadAhead& ahead) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const V lo = O::zero();
+    const V hi = O::set16(kMaxYcc);
+    // forward + backward (the forward pass kept the rest, see forwardKept) to the correction,
+    // added to the converted source and clamped.
+    auto recombine = [&](const std::int16_t* forward, const std::int16_t* source, V backward,
+                         const Divisor<O>& d) {
+        const V correction = divide<O, 7, kShortDivision>(O::add16(O::load(forward), backward), d);
+        return O::min16(O::max16(O::add16(O::load(source), correction), lo), hi);
+    };
+    V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
+    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
+    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
+        const std::int32_t count = lesser(kTileColumns, w - x0);
+        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
+            const std::int16_t* comb = lay.comb + x * lay.colPitch;
+            V bY, bC0, bC1;
+            if (x == w - 1) {
+                // The pass starts from the last column itself, its half kept whole.
+                sY = O::load(comb);
+                sC0 = O::load(comb + kL);
+                sC1 = O::load(comb + 2 * kL);
+                bY = withOwnHalf<O>(sY, sY, k.luma);
+                bC0 = withOwnHalf<O>(sC0, sC0, k.chroma);
+                bC1 = withOwnHalf<O>(sC1, sC1, k.chroma);
+            } else {
+                stepColumn<O>(comb, sY, sC0, sC1, k);
+                bY = sY;
+                bC0 = sC0;
+                bC1 = sC1;
+            }
+            const std::int16_t* forward = lay.forward + x * lay.colPitch;
+            const std::int16_t* source = lay.converted + x * lay.colPitch;
+            const V luma = recombine(forward, source, bY, k.lumaDivisor);
+            const V first = recombine(forward + kL, source + kL, bC0, k.chromaDivisor);
+            const V second = recombine(forward + 2 * kL, source + 2 * kL, bC1, k.chromaDivisor);
+            V pixelsFirst, pixelsSecond;
+            pixelsOfYccByWords<O, true>(luma, first, second, toRgb, pixelsFirst, pixelsSecond);
+            std::uint32_t* column = lay.tile + (x - x0) * kL;
+            O::store(column, pixelsFirst);
+            O::store(column + kL / 2, pixelsSecond);
+        }
+        tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
+        ahead.advance(kTileColumns);
+    }
+}
+
+template <class O>
+void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
+    constexpr std::int32_t kL = O::kLanes;
+    ColumnLayout lay;
+    columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
+    const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
+    auto rowAt = [&](std::int32_t y) {
+        const std::int32_t inside = y < 0 ? 0 : (y >= h ? h - 1 : y);
+        return f.source + inside * f.sourceStride;
+    };
+    const bool stream = streamsDestination<O>(f);
+    // Built once per frame (see ToYcc).
+    const ToYcc<O> toYccConstants;
+    const ToRgb<O> toRgbConstants;
+    const ColumnShifts<O> shiftConstants(n);
+    const ToYcc<O>& toYcc = fromMemory(toYccConstants);
+    const ToRgb<O>& toRgb = fromMemory(toRgbConstants);
+    const ColumnShifts<O>& shift = fromMemory(shiftConstants);
+    const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
+                              smoothingOf<O>(p.chromaHorizontal, true, p.gC),
+                              divisorOf<O, 7>(p.gY, p.lumaShortMagic),
+                              divisorOf<O, 7>(p.gC, p.chromaShortMagic)};
+    const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
+    const typename O::V lumaLimit = O::set16(p.lumaVertical);
+    const typename O::V chromaLimit = O::set32(p.chromaVertical);
+    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        const std::uint8_t* sourceRows[O::kLanes];
+        std::uint8_t* destinationRows[O::kLanes];
+        for (std::int32_t r = 0; r < kL; ++r) {
+            sourceRows[r] = rowAt(y0 + r);
+            destinationRows[r] = f.destination + (y0 + r < h ? y0 + r : y0) * f.destinationStride;
+        }
+        if (y0 + kL <= h) {
+            convertColumns<O>(StridedRows{sourceRows[0], f.sourceStride}, w, lay.converted,
+                              lay.colPitch, toYcc);
+        } else {
+            convertColumns<O>(ListedRows{sourceRows}, w, lay.converted, lay.colPitch, toYcc);
+        }
+        convertEdges<O>(rowAt, y0, n, w, lay, toYcc);
+        // The rows the next band reads, fetched over this band's two passes.
+        ReadAhead ahead(f.source, f.sourceStride, w, h, y0 + kL, y0 + 2 * kL + n,
+                        2 * static_cast<std::int64_t>(w));
+        detectForwardColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), lumaLimit, chromaLimit,
+                                passes, ahead);
+        const std::int32_t rowCount = lesser(kL, h - y0);
+        withStreaming(stream, [&](auto s) {
+            if (shortDivision) {
+                backwardFinishColumns<O, true, decltype(s)::value>(lay, w, destinationRows,
+                                                                   rowCount, passes, toRgb, ahead);
+            } else {
+                backwardFinishColumns<O, false, decltype(s)::value>(lay, w, destinationRows,
+                                                                    rowCount, passes, toRgb, ahead);
+            }
+        });
+    }
+    if (stream) O::fence();
+}
+
+// Normal mode in columns, test mode (detection and conversion only) in bands.
+template <class O>
+void filterYccByColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
+    if (p.testMode != 0) {
+        filterYccT<O>(f, p, scratch);
+    } else {
+        filterYccColumnsT<O>(f, p, scratch);
+    }
+}
+
+// The band kernels' table with YUV frames in normal mode taken in columns.
+template <class O>
+const SimdKernels& columnKernelTable() {
+    static const SimdKernels kernels = [] {
+        SimdKernels k = kernelTable<O>();
+        k.scratchBytes = &columnScratchBytesT<O>;
+        k.filterYcc = &filterYccByColumnsT<O>;
+        return k;
+    }();
+    return kernels;
+}
+
+}  // namespace
+}  // namespace lintra::x86

@@ -18,10 +18,11 @@ constexpr std::int64_t kMaxLinearLimit = 32767;
 constexpr std::int64_t kMaxSquaredLimit = INT32_MAX;
 constexpr std::int64_t kThresholdCap = 1 << 20;  // (16 * cap)^2 is already past INT32_MAX
 
-// Destinations this large are written with streaming stores: they do not stay in the caches
-// the filter's own working set needs anyway, and reading each line in first only to overwrite
-// it all would cost as much again in memory traffic as writing it.
-constexpr std::int64_t kStreamingBytes = std::int64_t{4} << 20;
+// Frames this large are written with streaming stores: they do not stay in the caches the
+// filter's own working set needs anyway, and reading each line in first only to overwrite it
+// all would cost as much again in memory traffic as writing it. For the same reason their
+// source rows are fetched ahead where a kernel can.
+constexpr std::int64_t kLargeFrameBytes = std::int64_t{4} << 20;
 
 std::int32_t linearLimit16(std::int32_t threshold) {
     const std::int64_t limit = 16 * static_cast<std::int64_t>(threshold);
@@ -122,9 +123,10 @@ bool runSimdFrame(RunState& run, const FilterSettings& s, std::int32_t gY, std::
     void* scratch = run.scratch;
     if (kernels == nullptr || scratch == nullptr || w > run.scratchWidth) return false;
     if (overlap(source, destination, w, h) || rowsOverlap(destination, w, h)) return false;
-    const std::int32_t stream = static_cast<std::int64_t>(w) * h * 4 >= kStreamingBytes ? 1 : 0;
+    const std::int32_t large = static_cast<std::int64_t>(w) * h * 4 >= kLargeFrameBytes ? 1 : 0;
     const x86::SimdFrame frame{
-        source.pixels, rowStride(source), destination.pixels, rowStride(destination), w, h, stream};
+        source.pixels, rowStride(source), destination.pixels, rowStride(destination), w, h, large,
+        large};
     const std::int32_t n = s.interlaced != 0 ? 2 : 1;
     const std::int32_t testMode = s.testMode != 0 ? 1 : 0;
     // Whether the recombination's division may skip its remainder check follows from the

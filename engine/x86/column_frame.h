@@ -199,9 +199,9 @@ struct ColumnShifts {
 };
 
 // The rows above (y0 - n .. y0 - 1) and below (y0 + kLanes .. y0 + kLanes + n - 1) the band,
-// converted, and per column their two luma samples as one 32-bit value and their two pairs
-// as one 64-bit value (with n = 1 the one row twice). `rowAt` gives a row of the frame,
-// clamped into it: the comb signal of the rows that would need rows outside is dropped.
+// converted, and per column their two luma samples, halved, as one 32-bit value and their two
+// pairs, halved, as one 64-bit value (with n = 1 the one row twice). `rowAt` gives a row of the
+// frame, clamped into it: the comb signal of the rows that would need rows outside is dropped.
 template <class O, class RowAt>
 LINTRA_STAGE void convertEdges(RowAt&& rowAt, std::int32_t y0, std::int32_t n, std::int32_t w,
                                const ColumnLayout& lay, const ToYcc<O>& k) {
@@ -226,12 +226,14 @@ LINTRA_STAGE void convertEdges(RowAt&& rowAt, std::int32_t y0, std::int32_t n, s
         std::int32_t* luma = lay.edgeLuma + side * pw;
         std::int64_t* chroma = lay.edgeChroma + side * pw;
         for (std::int32_t x = 0; x < w; x += kL) {
-            const V a = O::load(rows[0] + x), b = O::load(rows[1] + x);
+            const V a = O::template srai16<1>(O::load(rows[0] + x));
+            const V b = O::template srai16<1>(O::load(rows[1] + x));
             O::store(luma + x, O::permuteWords(a, b, lowWords));
             O::store(luma + x + kL / 2, O::permuteWords(a, b, highWords));
             for (std::int32_t h = 0; h < 2; ++h) {
                 const std::int32_t at = x + h * kL / 2;
-                const V pa = O::load(rows[0] + pw + 2 * at), pb = O::load(rows[1] + pw + 2 * at);
+                const V pa = O::template srai16<1>(O::load(rows[0] + pw + 2 * at));
+                const V pb = O::template srai16<1>(O::load(rows[1] + pw + 2 * at));
                 O::store(chroma + at, O::permuteDwords(pa, pb, lowPairs));
                 O::store(chroma + at + kL / 4, O::permuteDwords(pa, pb, highPairs));
             }
@@ -279,12 +281,20 @@ LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
         const V lumaBelow = O::broadcast32(lay.edgeLuma + pw + x);
         const V pairsAbove = O::broadcast64(lay.edgeChroma + x);
         const V pairsBelow = O::broadcast64(lay.edgeChroma + pw + x);
-        V cY = combOf<O>(O::permuteWords(luma, lumaAbove, shift.lumaAbove), luma,
-                         O::permuteWords(luma, lumaBelow, shift.lumaBelow));
-        V c0 = combOf<O>(O::permuteDwords(first, pairsAbove, shift.firstAbove), first,
-                         O::permuteDwords(first, second, shift.firstBelow));
-        V c1 = combOf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
-                         O::permuteDwords(second, pairsBelow, shift.secondBelow));
+        // Each neighbour halved on its own: halving before the lanes move is the same, once
+        // per column instead of twice (the edge values are stored halved).
+        const V lumaHalf = O::template srai16<1>(luma);
+        const V firstHalf = O::template srai16<1>(first);
+        const V secondHalf = O::template srai16<1>(second);
+        V cY = O::sub16(O::add16(O::permuteWords(lumaHalf, lumaAbove, shift.lumaAbove),
+                                 O::permuteWords(lumaHalf, lumaBelow, shift.lumaBelow)),
+                        luma);
+        V c0 = O::sub16(O::add16(O::permuteDwords(firstHalf, pairsAbove, shift.firstAbove),
+                                 O::permuteDwords(firstHalf, secondHalf, shift.firstBelow)),
+                        first);
+        V c1 = O::sub16(O::add16(O::permuteDwords(secondHalf, firstHalf, shift.secondAbove),
+                                 O::permuteDwords(secondHalf, pairsBelow, shift.secondBelow)),
+                        second);
         cY = O::zeroIf16(O::gt16(O::abs16(cY), lumaLimit) | drop.luma, cY);
         c0 = O::zeroIf32(O::gt32(O::madd(c0, c0), chromaLimit) | drop.first, c0);
         c1 = O::zeroIf32(O::gt32(O::madd(c1, c1), chromaLimit) | drop.second, c1);
@@ -460,8 +470,11 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
             convertColumns<O>(ListedRows{sourceRows}, w, lay.converted, lay.colPitch, toYcc);
         }
         convertEdges<O>(rowAt, y0, n, w, lay, toYcc);
-        // The rows the next band reads, fetched over this band's two passes.
-        ReadAhead ahead(f.source, f.sourceStride, w, h, y0 + kL, y0 + 2 * kL + n,
+        // The rows the next band reads, fetched over this band's two passes (for frames that
+        // come from memory; smaller ones are better left to the caches).
+        const std::int32_t ahead0 = f.readAhead != 0 ? y0 + kL : 0;
+        const std::int32_t ahead1 = f.readAhead != 0 ? y0 + 2 * kL + n : 0;
+        ReadAhead ahead(f.source, f.sourceStride, w, h, ahead0, ahead1,
                         2 * static_cast<std::int64_t>(w));
         detectForwardColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, ahead);

@@ -17,6 +17,9 @@ struct SimdFrame {
     std::int32_t height;
     // Nonzero: write the destination with streaming stores where its rows allow.
     std::int32_t streamDestination;
+    // Nonzero: the frame is too large to stay in the caches between frames, so its source rows
+    // are fetched ahead of the work that needs them.
+    std::int32_t readAhead;
 };
 
 // Limits already brought into the kernels' lane widths (see simd_dispatch.cpp): luma limits

@@ -1,14 +1,22 @@
-// The vector kernels at the avx512 level; this file alone is compiled with its flags. YUV
-// frames in normal mode take the column kernel (column_frame.h), everything else the bands.
+// The vector kernels at the avx512 level; this file alone is compiled with its flags. Frames
+// in normal mode take the column kernels (column_frame.h, column_rgb.h), test mode the bands.
 
 #include "engine/x86/band_frame.h"
 #include "engine/x86/column_frame.h"
+#include "engine/x86/column_rgb.h"
 #include "engine/x86/ops_avx512.h"
 
 namespace lintra::x86 {
 
 const SimdKernels& kernelsAvx512() {
-    return columnKernelTable<Avx512Ops>();
+    static const SimdKernels kernels = [] {
+        SimdKernels k = kernelTable<Avx512Ops>();
+        k.scratchBytes = &columnScratchBytesT<Avx512Ops>;
+        k.filterYcc = &filterYccByColumnsT<Avx512Ops>;
+        k.filterRgb = &filterRgbByColumnsT<Avx512Ops>;
+        return k;
+    }();
+    return kernels;
 }
 
 }  // namespace lintra::x86

@@ -502,17 +502,5 @@ void filterYccByColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) 
     }
 }
 
-// The band kernels' table with YUV frames in normal mode taken in columns.
-template <class O>
-const SimdKernels& columnKernelTable() {
-    static const SimdKernels kernels = [] {
-        SimdKernels k = kernelTable<O>();
-        k.scratchBytes = &columnScratchBytesT<O>;
-        k.filterYcc = &filterYccByColumnsT<O>;
-        return k;
-    }();
-    return kernels;
-}
-
 }  // namespace
 }  // namespace lintra::x86

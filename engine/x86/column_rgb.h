@@ -1,0 +1,268 @@
+#pragma once
+// Whole RGB frames in normal mode with one vector lane per row, for the levels of
+// column_frame.h, in the same work order: per band, the source pixels transposed four columns
+// at a time and kept (lanes 0 .. 15 hold rows 0 .. 15 of a column, a second vector rows
+// 16 .. 31), the two pixels above and below each column put side by side; from the left, each
+// column's comb signal detected by moving lanes and fed to the forward pass; from the right,
+// the backward pass fed to the recombination with the column's source pixels and the pixels
+// gathered in tiles that go back to the destination rows a cache line at a time.
+//
+// The comb signal of a column is kept as the passes over bands take it (see stepRgb): the
+// (B, R) pairs of rows 0 .. 15, those of rows 16 .. 31, and green with row i in the low word
+// and row 16 + i in the high word of 32-bit lane i.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/x86/band_frame.h"
+#include "engine/x86/band_passes.h"
+#include "engine/x86/band_prefetch.h"
+#include "engine/x86/band_rows.h"
+#include "engine/x86/column_frame.h"
+#include "engine/x86/simd_kernels.h"
+
+namespace lintra::x86 {
+namespace {
+
+// The band's source pixels transposed: per column of `out`, a vector of the pixels of rows
+// 0 .. 15 and one of rows 16 .. 31. The last one to three columns, if w is not a multiple of
+// four, come from copies padded with zeros (see convertColumns).
+template <class O, class Rows>
+LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t* out,
+                                  std::ptrdiff_t colPitch) {
+    using V = typename O::V;
+    constexpr std::int32_t kHalf = O::kLanes / 2;
+    auto four = [&](const auto& from, std::ptrdiff_t at, std::int16_t* column) {
+        V pixels[2][4];
+        for (std::int32_t half = 0; half < 2; ++half) {
+            for (std::int32_t i = 0; i < 4; ++i) {
+                const std::int32_t r = kHalf * half + i;
+                pixels[half][i] = O::loadBlocksAt(from[r] + at, from[r + 4] + at, from[r + 8] + at,
+                                                  from[r + 12] + at);
+            }
+            transpose4x4<O>(pixels[half]);
+        }
+        for (int c = 0; c < 4; ++c) {
+            O::store(column + c * colPitch, pixels[0][c]);
+            O::store(column + c * colPitch + O::kLanes, pixels[1][c]);
+        }
+    };
+    const std::int32_t whole = w / 4 * 4;
+    for (std::int32_t x = 0; x < whole; x += 4) {
+        four(rows, 4 * static_cast<std::ptrdiff_t>(x), out + x * colPitch);
+    }
+    if (whole == w) return;
+    alignas(16) std::uint8_t tails[O::kLanes][16] = {};
+    const std::uint8_t* tailRows[O::kLanes];
+    for (std::int32_t r = 0; r < O::kLanes; ++r) {
+        std::memcpy(tails[r], rows[r] + 4 * static_cast<std::ptrdiff_t>(whole),
+                    static_cast<std::size_t>(w - whole) * 4u);
+        tailRows[r] = tails[r];
+    }
+    four(ListedRows{tailRows}, 0, out + whole * colPitch);
+}
+
+// Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
+// value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row twice.
+// Rows outside the frame are clamped into it: their comb signal is dropped.
+template <class O, class RowAt>
+LINTRA_STAGE void edgePixels(RowAt&& rowAt, std::int32_t y0, std::int32_t n, std::int32_t w,
+                             const ColumnLayout& lay) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const std::int32_t pw = lay.paddedWidth;
+    const std::int32_t first[2] = {y0 - n, y0 + kL};
+    const V lowPairs = ColumnShifts<O>::dwordOrder([](int i) { return i / 2 + i % 2 * kL / 2; });
+    const V highPairs =
+        ColumnShifts<O>::dwordOrder([](int i) { return kL / 4 + i / 2 + i % 2 * kL / 2; });
+    for (int side = 0; side < 2; ++side) {
+        const std::uint8_t* a = rowAt(first[side]);
+        const std::uint8_t* b = n == 1 ? a : rowAt(first[side] + 1);
+        std::int64_t* out = lay.edgeChroma + side * pw;
+        for (std::int32_t x = 0; x < w; x += kL / 2) {
+            const V pa = loadPixels<O>(a, x, w), pb = loadPixels<O>(b, x, w);
+            O::store(out + x, O::permuteDwords(pa, pb, lowPairs));
+            O::store(out + x + kL / 4, O::permuteDwords(pa, pb, highPairs));
+        }
+    }
+}
+
+// One half of a column: its (B, R) comb pairs, returned, and its green comb in the low words
+// of `green`, the high words cleared; both zero where the vector distance is over the limit
+// or the row has no comb signal.
+template <class O>
+LINTRA_PIECE typename O::V rgbCombHalf(typename O::V top, typename O::V mid, typename O::V bottom,
+                                       typename O::V limit, typename O::M32 dropped,
+                                       typename O::V& green) {
+    using V = typename O::V;
+    const V br = rgbCombOf<O>(blueRedOf<O>(top), blueRedOf<O>(mid), blueRedOf<O>(bottom));
+    const V g = O::andV(rgbCombOf<O>(O::template srli16<8>(top), O::template srli16<8>(mid),
+                                     O::template srli16<8>(bottom)),
+                        O::set32(0xFFFF));
+    const auto drop =
+        static_cast<typename O::M32>(O::gt32(O::maddAdd(O::madd(br, br), g, g), limit) | dropped);
+    green = O::zeroIf32(drop, g);
+    return O::zeroIf32(drop, br);
+}
+
+// Columns 0 .. w - 1 from the left: comb signal detected and the forward pass advanced.
+template <class O>
+LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t w,
+                                          const ColumnShifts<O>& shift, const DroppedRows<O>& drop,
+                                          typename O::V limit, const RgbPasses<O>& k,
+                                          ReadAhead& ahead) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    const std::int32_t pw = lay.paddedWidth;
+    const V rounding = O::set16(kRgbRounding);
+    V s[3] = {O::zero(), O::zero(), O::zero()};
+    for (std::int32_t x = 0; x < w; ++x) {
+        const std::int16_t* p = lay.converted + x * lay.colPitch;
+        const V first = O::load(p), second = O::load(p + kL);
+        const V above = O::broadcast64(lay.edgeChroma + x);
+        const V below = O::broadcast64(lay.edgeChroma + pw + x);
+        V greenFirst, greenSecond;
+        const V c0 = rgbCombHalf<O>(O::permuteDwords(first, above, shift.firstAbove), first,
+                                    O::permuteDwords(first, second, shift.firstBelow), limit,
+                                    drop.first, greenFirst);
+        const V c1 = rgbCombHalf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
+                                    O::permuteDwords(second, below, shift.secondBelow), limit,
+                                    drop.second, greenSecond);
+        const V c[3] = {c0, c1, O::orV(greenFirst, O::template slli32<16>(greenSecond))};
+        std::int16_t* comb = lay.comb + x * lay.colPitch;
+        for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c[i]);
+        std::int16_t* out = lay.forward + x * lay.colPitch;
+        if (x % kTileColumns == 0) ahead.advance(kTileColumns);
+        if (x == 0) {
+            // The pass starts from the first column itself, its half kept whole.
+            for (int i = 0; i < 3; ++i) {
+                s[i] = c[i];
+                O::store(out + i * kL,
+                         withOwnHalf<O>(forwardKept<O>(s[i], s[i], k.smoothing, rounding), s[i],
+                                        k.smoothing));
+            }
+            continue;
+        }
+        stepRgb<O>(c, s, k.smoothing);
+        for (int i = 0; i < 3; ++i) {
+            O::store(out + i * kL, forwardKept<O>(s[i], c[i], k.smoothing, rounding));
+        }
+    }
+}
+
+// Columns w - 1 down to 0: the backward pass, the corrections added to the column's source
+// pixels (each channel clamped by a saturating pack, placed by a byte shuffle, as in
+// finishRgbPixels), the pixels gathered in tiles for the destination rows.
+template <class O, bool kShortDivision, bool kStream>
+LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t w,
+                                           std::uint8_t* const* rows, std::int32_t rowCount,
+                                           const RgbPasses<O>& k, ReadAhead& ahead) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    // Packed per block: B R of four pixels, then G X; to B G R 0.
+    const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
+    auto finish = [&](V source, V blueRed, V green) {
+        const V br = O::add16(blueRedOf<O>(source), blueRed);
+        const V g = O::add16(O::template srli16<8>(source), green);
+        return O::shuffleBytes(O::packus16(br, g), order);
+    };
+    V s[3] = {O::zero(), O::zero(), O::zero()};
+    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
+    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
+        const std::int32_t count = lesser(kTileColumns, w - x0);
+        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
+            const std::int16_t* comb = lay.comb + x * lay.colPitch;
+            const V c[3] = {O::load(comb), O::load(comb + kL), O::load(comb + 2 * kL)};
+            V b[3];
+            if (x == w - 1) {
+                // The pass starts from the last column itself, its half kept whole.
+                for (int i = 0; i < 3; ++i) {
+                    s[i] = c[i];
+                    b[i] = withOwnHalf<O>(s[i], s[i], k.smoothing);
+                }
+            } else {
+                stepRgb<O>(c, s, k.smoothing);
+                for (int i = 0; i < 3; ++i) b[i] = s[i];
+            }
+            const std::int16_t* forward = lay.forward + x * lay.colPitch;
+            V correction[3];
+            for (int i = 0; i < 3; ++i) {
+                correction[i] = divide<O, 3, kShortDivision>(
+                    O::add16(O::load(forward + i * kL), b[i]), k.divisor);
+            }
+            const std::int16_t* source = lay.converted + x * lay.colPitch;
+            std::uint32_t* column = lay.tile + (x - x0) * kL;
+            // Green of rows 0 .. 15 is in the low words, of rows 16 .. 31 in the high words;
+            // the other word only meets the byte above green, which the shuffle leaves out.
+            O::store(column, finish(O::load(source), correction[0], correction[2]));
+            O::store(column + kL / 2, finish(O::load(source + kL), correction[1],
+                                             O::template srli32<16>(correction[2])));
+        }
+        tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
+        ahead.advance(kTileColumns);
+    }
+}
+
+template <class O>
+void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
+    constexpr std::int32_t kL = O::kLanes;
+    ColumnLayout lay;
+    columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
+    const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
+    auto rowAt = [&](std::int32_t y) {
+        const std::int32_t inside = y < 0 ? 0 : (y >= h ? h - 1 : y);
+        return f.source + inside * f.sourceStride;
+    };
+    const bool stream = streamsDestination<O>(f);
+    const ColumnShifts<O> shiftConstants(n);
+    const ColumnShifts<O>& shift = fromMemory(shiftConstants);
+    const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),
+                              divisorOf<O, 3>(p.g, p.shortMagic)};
+    const typename O::V limit = O::set32(p.vertical);
+    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
+        const std::uint8_t* sourceRows[O::kLanes];
+        std::uint8_t* destinationRows[O::kLanes];
+        for (std::int32_t r = 0; r < kL; ++r) {
+            sourceRows[r] = rowAt(y0 + r);
+            destinationRows[r] = f.destination + (y0 + r < h ? y0 + r : y0) * f.destinationStride;
+        }
+        if (y0 + kL <= h) {
+            transposePixels<O>(StridedRows{sourceRows[0], f.sourceStride}, w, lay.converted,
+                               lay.colPitch);
+        } else {
+            transposePixels<O>(ListedRows{sourceRows}, w, lay.converted, lay.colPitch);
+        }
+        edgePixels<O>(rowAt, y0, n, w, lay);
+        // The rows the next band reads, fetched over this band's two passes (see
+        // filterYccColumnsT).
+        const std::int32_t ahead0 = f.readAhead != 0 ? y0 + kL : 0;
+        const std::int32_t ahead1 = f.readAhead != 0 ? y0 + 2 * kL + n : 0;
+        ReadAhead ahead(f.source, f.sourceStride, w, h, ahead0, ahead1,
+                        2 * static_cast<std::int64_t>(w));
+        detectForwardRgbColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), limit, passes, ahead);
+        const std::int32_t rowCount = lesser(kL, h - y0);
+        withStreaming(stream, [&](auto s) {
+            if (p.shortMagic != 0) {
+                backwardFinishRgbColumns<O, true, decltype(s)::value>(lay, w, destinationRows,
+                                                                      rowCount, passes, ahead);
+            } else {
+                backwardFinishRgbColumns<O, false, decltype(s)::value>(lay, w, destinationRows,
+                                                                       rowCount, passes, ahead);
+            }
+        });
+    }
+    if (stream) O::fence();
+}
+
+// Normal mode in columns, test mode (detection only) in bands.
+template <class O>
+void filterRgbByColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
+    if (p.testMode != 0) {
+        filterRgbT<O>(f, p, scratch);
+    } else {
+        filterRgbColumnsT<O>(f, p, scratch);
+    }
+}
+
+}  // namespace
+}  // namespace lintra::x86

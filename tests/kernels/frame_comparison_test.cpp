@@ -115,6 +115,28 @@ TEST(FrameComparison, OverlappingDestinationRows) {
     }
 }
 
+// Heights around whole bands of every level's lane count (the rows above and below each band
+// come from the next band or, at the frame's ends, not at all) and widths around groups of
+// four pixels and tiles of sixteen, in both modes and at both line distances.
+TEST(FrameComparison, BandAndTileEdges) {
+    std::uint32_t seed = 300000;
+    for (const std::int32_t height : {5, 8, 16, 31, 32, 33, 63, 64, 65, 97}) {
+        for (const std::int32_t width : {2, 3, 4, 5, 15, 16, 17, 33, 47}) {
+            for (const std::int32_t mode : {0, 1, 2, 3}) {
+                std::mt19937 rng(++seed);
+                Case c = randomCase(rng, 1, 1);
+                c.width = width;
+                c.height = height;
+                c.content = seed % 2 == 0 ? Content::pattern : Content::random;
+                c.settings.testMode = 0;
+                c.settings.rgbProcessing = mode % 2;
+                c.settings.interlaced = mode / 2;
+                if (!checkCase(c, seed)) return;
+            }
+        }
+    }
+}
+
 // Every coefficient, so each division constant is used at least once per level.
 TEST(FrameComparison, EveryCoefficient) {
     for (std::int32_t g = 0; g <= 255; ++g) {

@@ -12,8 +12,10 @@ const SimdKernels& kernelsAvx512() {
     static const SimdKernels kernels = [] {
         SimdKernels k = kernelTable<Avx512Ops>();
         k.scratchBytes = &columnScratchBytesT<Avx512Ops>;
-        k.filterYcc = &filterYccByColumnsT<Avx512Ops>;
-        k.filterRgb = &filterRgbByColumnsT<Avx512Ops>;
+        k.filterYcc =
+            &normalModeInColumns<YccParams, &filterYccColumnsT<Avx512Ops>, &filterYccT<Avx512Ops>>;
+        k.filterRgb =
+            &normalModeInColumns<RgbParams, &filterRgbColumnsT<Avx512Ops>, &filterRgbT<Avx512Ops>>;
         return k;
     }();
     return kernels;

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/x86/band_colour.h"
 #include "engine/x86/band_frame.h"
@@ -114,17 +115,12 @@ struct ListedRows {
     const std::uint8_t* operator[](std::int32_t r) const { return rows[r]; }
 };
 
-// Four columns of the band's rows (kLanes of them, each read from byte `at` on) converted
-// into `column` and the three after it. Lanes hold rows; the pixels are loaded as four
-// vectors of each 16 rows, a 128-bit block of four pixels per row, and transposed in 4 x 4
-// blocks of 32-bit pixels.
+// Four columns of the band's pixels (kLanes rows, each read from byte `at` on), one row per
+// lane: pixels[h][c] holds column c's rows 16h .. 16h + 15. Loaded as four vectors of each 16
+// rows, a 128-bit block of four pixels per row, and transposed in 4 x 4 blocks.
 template <class O, class Rows>
-LINTRA_PIECE void convertFourColumns(const Rows& rows, std::ptrdiff_t at, std::int16_t* column,
-                                     std::ptrdiff_t colPitch, const ToYcc<O>& k) {
-    using V = typename O::V;
-    constexpr std::int32_t kL = O::kLanes;
-    constexpr std::int32_t kHalf = kL / 2;  // rows per vector of pixels
-    V pixels[2][4];
+LINTRA_PIECE void loadFourColumns(const Rows& rows, std::ptrdiff_t at, typename O::V pixels[2][4]) {
+    constexpr std::int32_t kHalf = O::kLanes / 2;  // rows per vector of pixels
     for (std::int32_t half = 0; half < 2; ++half) {
         for (std::int32_t i = 0; i < 4; ++i) {
             // Block j of vector i: row kHalf * half + 4j + i.
@@ -134,28 +130,15 @@ LINTRA_PIECE void convertFourColumns(const Rows& rows, std::ptrdiff_t at, std::i
         }
         transpose4x4<O>(pixels[half]);
     }
-    for (int c = 0; c < 4; ++c) {
-        V luma0, luma1, chroma0, chroma1;
-        yccOfPixels<O>(pixels[0][c], luma0, chroma0, k);
-        yccOfPixels<O>(pixels[1][c], luma1, chroma1, k);
-        std::int16_t* out = column + c * colPitch;
-        O::store(out, O::packs32Ordered(luma0, luma1));
-        O::store(out + kL, chroma0);
-        O::store(out + 2 * kL, chroma1);
-    }
 }
 
-// The band's rows converted column by column into `converted`; the last one to three
-// columns, if w is not a multiple of four, from copies padded with zeros, so that nothing
-// beyond a row is read.
-template <class O, class Rows>
-LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t* converted,
-                                 std::ptrdiff_t colPitch, const ToYcc<O>& k) {
+// `four(rows, at, x)` for the band's columns x = 0, 4, 8, .. below w, with the rows read from
+// byte `at` on; the last one to three columns, if w is not a multiple of four, from copies
+// padded with zeros, so that nothing beyond a row is read.
+template <class O, class Rows, class Four>
+inline void forFourColumns(const Rows& rows, std::int32_t w, Four&& four) {
     const std::int32_t whole = w / 4 * 4;
-    for (std::int32_t x = 0; x < whole; x += 4) {
-        convertFourColumns<O>(rows, 4 * static_cast<std::ptrdiff_t>(x), converted + x * colPitch,
-                              colPitch, k);
-    }
+    for (std::int32_t x = 0; x < whole; x += 4) four(rows, 4 * static_cast<std::ptrdiff_t>(x), x);
     if (whole == w) return;
     alignas(16) std::uint8_t tails[O::kLanes][16] = {};
     const std::uint8_t* tailRows[O::kLanes];
@@ -164,7 +147,28 @@ LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t*
                     static_cast<std::size_t>(w - whole) * 4u);
         tailRows[r] = tails[r];
     }
-    convertFourColumns<O>(ListedRows{tailRows}, 0, converted + whole * colPitch, colPitch, k);
+    four(ListedRows{tailRows}, 0, whole);
+}
+
+// The band's rows converted column by column into `converted`.
+template <class O, class Rows>
+LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t* converted,
+                                 std::ptrdiff_t colPitch, const ToYcc<O>& k) {
+    using V = typename O::V;
+    constexpr std::int32_t kL = O::kLanes;
+    forFourColumns<O>(rows, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
+        V pixels[2][4];
+        loadFourColumns<O>(from, at, pixels);
+        for (int c = 0; c < 4; ++c) {
+            V luma0, luma1, chroma0, chroma1;
+            yccOfPixels<O>(pixels[0][c], luma0, chroma0, k);
+            yccOfPixels<O>(pixels[1][c], luma1, chroma1, k);
+            std::int16_t* out = converted + (x + c) * colPitch;
+            O::store(out, O::packs32Ordered(luma0, luma1));
+            O::store(out + kL, chroma0);
+            O::store(out + 2 * kL, chroma1);
+        }
+    });
 }
 
 // Word and 32-bit lane orders of the detection: lane r of a column takes row r - n (above)
@@ -329,18 +333,9 @@ LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
 template <class O>
 inline void transpose16x16(typename O::V v[16]) {
     using V = typename O::V;
+    // In 4 x 4 blocks first: v[4i + j], block b: row 4b + j, columns 4i .. 4i + 3.
+    for (int i = 0; i < 4; ++i) transpose4x4<O>(v + 4 * i);
     V t[16];
-    for (int i = 0; i < 8; ++i) {
-        t[2 * i] = O::unpackLo32(v[2 * i], v[2 * i + 1]);
-        t[2 * i + 1] = O::unpackHi32(v[2 * i], v[2 * i + 1]);
-    }
-    // v[4i + j], block b: row 4b + j, columns 4i .. 4i + 3.
-    for (int i = 0; i < 4; ++i) {
-        v[4 * i] = O::unpackLo64(t[4 * i], t[4 * i + 2]);
-        v[4 * i + 1] = O::unpackHi64(t[4 * i], t[4 * i + 2]);
-        v[4 * i + 2] = O::unpackLo64(t[4 * i + 1], t[4 * i + 3]);
-        v[4 * i + 3] = O::unpackHi64(t[4 * i + 1], t[4 * i + 3]);
-    }
     // t[8i + j]: rows j, 8 + j of columns 8i .. 8i + 7; t[8i + 4 + j]: rows 4 + j, 12 + j.
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 4; ++j) {
@@ -431,16 +426,59 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
     }
 }
 
+// `pass(kShortDivision, kStream)` with both as std::bool_constant.
+template <class Pass>
+inline void withDivisionAndStreaming(bool shortDivision, bool stream, Pass&& pass) {
+    withStreaming(stream, [&](auto s) {
+        if (shortDivision) {
+            pass(std::true_type{}, s);
+        } else {
+            pass(std::false_type{}, s);
+        }
+    });
+}
+
+// The rows of the band from y0 on: source rows clamped into the frame (rows past its end
+// only feed lanes whose comb signal is dropped), destination rows that exist (rowCount), and
+// the next band's source rows read ahead over the band's two passes, for frames that come
+// from memory (smaller ones are better left to the caches).
+template <class O>
+struct ColumnBand {
+    ColumnBand(const SimdFrame& f, std::int32_t y0, std::int32_t n)
+        : rowCount(lesser(O::kLanes, f.height - y0)),
+          ahead(f.source, f.sourceStride, f.width, f.height, f.readAhead != 0 ? y0 + O::kLanes : 0,
+                f.readAhead != 0 ? y0 + 2 * O::kLanes + n : 0,
+                2 * static_cast<std::int64_t>(f.width)) {
+        for (std::int32_t r = 0; r < O::kLanes; ++r) {
+            source[r] = rowIn(f, y0 + r);
+            destination[r] = f.destination + (r < rowCount ? y0 + r : y0) * f.destinationStride;
+        }
+    }
+    static const std::uint8_t* rowIn(const SimdFrame& f, std::int32_t y) {
+        return f.source + (y < 0 ? 0 : (y >= f.height ? f.height - 1 : y)) * f.sourceStride;
+    }
+    // `pass(rows)` with the source rows as a first row and a stride where the band is whole.
+    template <class Pass>
+    void withSourceRows(const SimdFrame& f, Pass&& pass) const {
+        if (rowCount == O::kLanes) {
+            pass(StridedRows{source[0], f.sourceStride});
+        } else {
+            pass(ListedRows{source});
+        }
+    }
+    const std::uint8_t* source[O::kLanes];
+    std::uint8_t* destination[O::kLanes];
+    std::int32_t rowCount;
+    ReadAhead ahead;
+};
+
 template <class O>
 void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     constexpr std::int32_t kL = O::kLanes;
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    auto rowAt = [&](std::int32_t y) {
-        const std::int32_t inside = y < 0 ? 0 : (y >= h ? h - 1 : y);
-        return f.source + inside * f.sourceStride;
-    };
+    auto rowAt = [&](std::int32_t y) { return ColumnBand<O>::rowIn(f, y); };
     const bool stream = streamsDestination<O>(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
@@ -457,48 +495,29 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
-        const std::uint8_t* sourceRows[O::kLanes];
-        std::uint8_t* destinationRows[O::kLanes];
-        for (std::int32_t r = 0; r < kL; ++r) {
-            sourceRows[r] = rowAt(y0 + r);
-            destinationRows[r] = f.destination + (y0 + r < h ? y0 + r : y0) * f.destinationStride;
-        }
-        if (y0 + kL <= h) {
-            convertColumns<O>(StridedRows{sourceRows[0], f.sourceStride}, w, lay.converted,
-                              lay.colPitch, toYcc);
-        } else {
-            convertColumns<O>(ListedRows{sourceRows}, w, lay.converted, lay.colPitch, toYcc);
-        }
+        ColumnBand<O> band(f, y0, n);
+        band.withSourceRows(f, [&](const auto& rows) {
+            convertColumns<O>(rows, w, lay.converted, lay.colPitch, toYcc);
+        });
         convertEdges<O>(rowAt, y0, n, w, lay, toYcc);
-        // The rows the next band reads, fetched over this band's two passes (for frames that
-        // come from memory; smaller ones are better left to the caches).
-        const std::int32_t ahead0 = f.readAhead != 0 ? y0 + kL : 0;
-        const std::int32_t ahead1 = f.readAhead != 0 ? y0 + 2 * kL + n : 0;
-        ReadAhead ahead(f.source, f.sourceStride, w, h, ahead0, ahead1,
-                        2 * static_cast<std::int64_t>(w));
         detectForwardColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), lumaLimit, chromaLimit,
-                                passes, ahead);
-        const std::int32_t rowCount = lesser(kL, h - y0);
-        withStreaming(stream, [&](auto s) {
-            if (shortDivision) {
-                backwardFinishColumns<O, true, decltype(s)::value>(lay, w, destinationRows,
-                                                                   rowCount, passes, toRgb, ahead);
-            } else {
-                backwardFinishColumns<O, false, decltype(s)::value>(lay, w, destinationRows,
-                                                                    rowCount, passes, toRgb, ahead);
-            }
+                                passes, band.ahead);
+        withDivisionAndStreaming(shortDivision, stream, [&](auto kShort, auto kStream) {
+            backwardFinishColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
+                                                      passes, toRgb, band.ahead);
         });
     }
     if (stream) O::fence();
 }
 
 // Normal mode in columns, test mode (detection and conversion only) in bands.
-template <class O>
-void filterYccByColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
+template <class Params, void (*kColumns)(const SimdFrame&, const Params&, void*),
+          void (*kBands)(const SimdFrame&, const Params&, void*)>
+void normalModeInColumns(const SimdFrame& f, const Params& p, void* scratch) {
     if (p.testMode != 0) {
-        filterYccT<O>(f, p, scratch);
+        kBands(f, p, scratch);
     } else {
-        filterYccColumnsT<O>(f, p, scratch);
+        kColumns(f, p, scratch);
     }
 }
 

@@ -25,41 +25,19 @@ namespace lintra::x86 {
 namespace {
 
 // The band's source pixels transposed: per column of `out`, a vector of the pixels of rows
-// 0 .. 15 and one of rows 16 .. 31. The last one to three columns, if w is not a multiple of
-// four, come from copies padded with zeros (see convertColumns).
+// 0 .. 15 and one of rows 16 .. 31.
 template <class O, class Rows>
 LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t* out,
                                   std::ptrdiff_t colPitch) {
     using V = typename O::V;
-    constexpr std::int32_t kHalf = O::kLanes / 2;
-    auto four = [&](const auto& from, std::ptrdiff_t at, std::int16_t* column) {
+    forFourColumns<O>(rows, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
         V pixels[2][4];
-        for (std::int32_t half = 0; half < 2; ++half) {
-            for (std::int32_t i = 0; i < 4; ++i) {
-                const std::int32_t r = kHalf * half + i;
-                pixels[half][i] = O::loadBlocksAt(from[r] + at, from[r + 4] + at, from[r + 8] + at,
-                                                  from[r + 12] + at);
-            }
-            transpose4x4<O>(pixels[half]);
-        }
+        loadFourColumns<O>(from, at, pixels);
         for (int c = 0; c < 4; ++c) {
-            O::store(column + c * colPitch, pixels[0][c]);
-            O::store(column + c * colPitch + O::kLanes, pixels[1][c]);
+            O::store(out + (x + c) * colPitch, pixels[0][c]);
+            O::store(out + (x + c) * colPitch + O::kLanes, pixels[1][c]);
         }
-    };
-    const std::int32_t whole = w / 4 * 4;
-    for (std::int32_t x = 0; x < whole; x += 4) {
-        four(rows, 4 * static_cast<std::ptrdiff_t>(x), out + x * colPitch);
-    }
-    if (whole == w) return;
-    alignas(16) std::uint8_t tails[O::kLanes][16] = {};
-    const std::uint8_t* tailRows[O::kLanes];
-    for (std::int32_t r = 0; r < O::kLanes; ++r) {
-        std::memcpy(tails[r], rows[r] + 4 * static_cast<std::ptrdiff_t>(whole),
-                    static_cast<std::size_t>(w - whole) * 4u);
-        tailRows[r] = tails[r];
-    }
-    four(ListedRows{tailRows}, 0, out + whole * colPitch);
+    });
 }
 
 // Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
@@ -209,10 +187,7 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    auto rowAt = [&](std::int32_t y) {
-        const std::int32_t inside = y < 0 ? 0 : (y >= h ? h - 1 : y);
-        return f.source + inside * f.sourceStride;
-    };
+    auto rowAt = [&](std::int32_t y) { return ColumnBand<O>::rowIn(f, y); };
     const bool stream = streamsDestination<O>(f);
     const ColumnShifts<O> shiftConstants(n);
     const ColumnShifts<O>& shift = fromMemory(shiftConstants);
@@ -220,48 +195,18 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
                               divisorOf<O, 3>(p.g, p.shortMagic)};
     const typename O::V limit = O::set32(p.vertical);
     for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
-        const std::uint8_t* sourceRows[O::kLanes];
-        std::uint8_t* destinationRows[O::kLanes];
-        for (std::int32_t r = 0; r < kL; ++r) {
-            sourceRows[r] = rowAt(y0 + r);
-            destinationRows[r] = f.destination + (y0 + r < h ? y0 + r : y0) * f.destinationStride;
-        }
-        if (y0 + kL <= h) {
-            transposePixels<O>(StridedRows{sourceRows[0], f.sourceStride}, w, lay.converted,
-                               lay.colPitch);
-        } else {
-            transposePixels<O>(ListedRows{sourceRows}, w, lay.converted, lay.colPitch);
-        }
+        ColumnBand<O> band(f, y0, n);
+        band.withSourceRows(
+            f, [&](const auto& rows) { transposePixels<O>(rows, w, lay.converted, lay.colPitch); });
         edgePixels<O>(rowAt, y0, n, w, lay);
-        // The rows the next band reads, fetched over this band's two passes (see
-        // filterYccColumnsT).
-        const std::int32_t ahead0 = f.readAhead != 0 ? y0 + kL : 0;
-        const std::int32_t ahead1 = f.readAhead != 0 ? y0 + 2 * kL + n : 0;
-        ReadAhead ahead(f.source, f.sourceStride, w, h, ahead0, ahead1,
-                        2 * static_cast<std::int64_t>(w));
-        detectForwardRgbColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), limit, passes, ahead);
-        const std::int32_t rowCount = lesser(kL, h - y0);
-        withStreaming(stream, [&](auto s) {
-            if (p.shortMagic != 0) {
-                backwardFinishRgbColumns<O, true, decltype(s)::value>(lay, w, destinationRows,
-                                                                      rowCount, passes, ahead);
-            } else {
-                backwardFinishRgbColumns<O, false, decltype(s)::value>(lay, w, destinationRows,
-                                                                       rowCount, passes, ahead);
-            }
+        detectForwardRgbColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), limit, passes,
+                                   band.ahead);
+        withDivisionAndStreaming(p.shortMagic != 0, stream, [&](auto kShort, auto kStream) {
+            backwardFinishRgbColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
+                                                         passes, band.ahead);
         });
     }
     if (stream) O::fence();
-}
-
-// Normal mode in columns, test mode (detection only) in bands.
-template <class O>
-void filterRgbByColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
-    if (p.testMode != 0) {
-        filterRgbT<O>(f, p, scratch);
-    } else {
-        filterRgbColumnsT<O>(f, p, scratch);
-    }
 }
 
 }  // namespace

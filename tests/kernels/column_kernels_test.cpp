@@ -1,0 +1,46 @@
+// The AVX-512 column kernels' building blocks, each against what it must do (the kernels as a
+// whole are compared with the reference in frame_comparison_test.cpp).
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "engine/cpu_level.h"
+#include "tests/kernels/column_probes.h"
+
+namespace lintra::testing {
+namespace {
+
+class ColumnKernels : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (detectCpuLevel() != CpuLevel::avx512) GTEST_SKIP() << "no AVX-512 here";
+    }
+};
+
+TEST_F(ColumnKernels, LayoutRegionsApartAndInside) {
+    for (const std::int32_t width : {1, 2, 15, 16, 31, 32, 33, 720, 1920, 4097}) {
+        EXPECT_EQ(columnLayoutProblem(width), 0) << "width " << width;
+    }
+}
+
+TEST_F(ColumnKernels, LanesTakeTheRowsAboveAndBelow) {
+    for (const std::int32_t n : {1, 2}) EXPECT_EQ(columnShiftProblem(n), 0) << "n " << n;
+}
+
+TEST_F(ColumnKernels, TilesTransposeToRows) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) EXPECT_EQ(tileTransposeProblem(seed), 0);
+}
+
+TEST_F(ColumnKernels, RowsWithoutCombSignal) {
+    for (const std::int32_t n : {1, 2}) {
+        for (const std::int32_t h : {3, 5, 31, 32, 33, 64, 65, 1080}) {
+            for (std::int32_t y0 = 0; y0 < h; y0 += 32) {
+                EXPECT_EQ(droppedRowsProblem(y0, h, n), 0) << "y0 " << y0 << ", h " << h;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lintra::testing

@@ -1,0 +1,30 @@
+#pragma once
+// Checks of the AVX-512 column kernels' building blocks, compiled with that level's flags in
+// column_probes_avx512.cpp; call them only where detectCpuLevel() reaches avx512. Each returns
+// 0 when the piece is right, else a number saying where it first went wrong (below). They
+// use plain types only: no library template is instantiated with that level's flags, which
+// could otherwise stand in for the ordinary build's copy everywhere.
+
+#include <cstdint>
+
+namespace lintra::testing {
+
+// The scratch regions lie inside the size the kernels ask for, apart from each other, each
+// aligned for its vectors: 1 + the first region (converted, comb, forward, edge rows, edge
+// luma, edge pairs, tile) that does not; 100 if the edge rows are too short; 200 if the
+// scratch is smaller than the layout.
+std::int32_t columnLayoutProblem(std::int32_t width);
+
+// Lane r of a column, moved by the line distance n, holds row r - n (above) or r + n (below),
+// taken from the edge values past the band's ends: 1 + the first wrong lane, plus 100 for
+// luma below, 200 for the first pair vector above, 300 below, 400 and 500 for the second.
+std::int32_t columnShiftProblem(std::int32_t n);
+
+// 16 columns of 16 32-bit values become 16 rows: 1 + 16 * row + column of the first wrong one.
+std::int32_t tileTransposeProblem(std::uint32_t seed);
+
+// The lanes whose rows have no comb signal (the first and last n rows of a frame of height h,
+// and rows past its end) for the band starting at y0: 1 + the first wrong lane.
+std::int32_t droppedRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n);
+
+}  // namespace lintra::testing

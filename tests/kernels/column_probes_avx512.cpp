@@ -1,0 +1,144 @@
+// Compiled with the AVX-512 level's flags (see CMakeLists.txt); reached only on processors
+// that have it. Plain types only (see column_probes.h).
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/x86/band_frame.h"
+#include "engine/x86/column_frame.h"
+#include "engine/x86/ops_avx512.h"
+#include "tests/kernels/column_probes.h"
+
+namespace lintra::testing {
+namespace {
+
+using O = x86::Avx512Ops;
+using V = O::V;
+constexpr std::int32_t kL = O::kLanes;
+
+std::uintptr_t addressOf(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p);
+}
+
+// Row `row` of the band (0 .. kL - 1), or of an edge (1000 + its offset from the band's start).
+std::int32_t sampleOf(std::int32_t row) {
+    return row < 0 || row >= kL ? 1000 + row : row;
+}
+// A pair: the row in the low word, the row + 100 in the high word.
+std::int32_t pairOf(std::int32_t row) {
+    return row | (row + 100) << 16;
+}
+
+}  // namespace
+
+std::int32_t columnLayoutProblem(std::int32_t width) {
+    x86::ColumnLayout lay;
+    const std::size_t bytes = x86::columnLayout(nullptr, width, kL, lay);
+    auto* base = reinterpret_cast<std::int16_t*>(std::uintptr_t{1} << 20);  // never touched
+    x86::columnLayout(base, width, kL, lay);
+    const std::size_t plane = static_cast<std::size_t>(lay.paddedWidth * lay.colPitch) * 2;
+    const std::size_t pw = static_cast<std::size_t>(lay.paddedWidth);
+    const std::uintptr_t begins[] = {addressOf(lay.converted), addressOf(lay.comb),
+                                     addressOf(lay.forward),   addressOf(lay.edgeRows),
+                                     addressOf(lay.edgeLuma),  addressOf(lay.edgeChroma),
+                                     addressOf(lay.tile)};
+    const std::size_t sizes[] = {
+        plane,
+        plane,
+        plane,
+        static_cast<std::size_t>(2 * x86::kMaxLineDistance * lay.edgePitch) * 2,
+        2 * pw * 4,
+        2 * pw * 8,
+        static_cast<std::size_t>(x86::kTileColumns * kL) * 4};
+    const std::uintptr_t begin = addressOf(base), end = begin + bytes;
+    for (std::int32_t i = 0; i < 7; ++i) {
+        const std::uintptr_t b = begins[i], e = b + sizes[i];
+        if (b < begin || e > end || b % 64 != 0) return 1 + i;
+        for (std::int32_t j = 0; j < 7; ++j) {
+            if (j != i && b < begins[j] + sizes[j] && begins[j] < e) return 1 + i;
+        }
+    }
+    if (lay.edgePitch < 3 * ((width + kL - 1) / kL * kL)) return 100;
+    if (x86::columnScratchBytesT<O>(width) < bytes) return 200;
+    return 0;
+}
+
+std::int32_t columnShiftProblem(std::int32_t n) {
+    const x86::ColumnShifts<O> shift(n);
+    alignas(64) std::int16_t luma[kL];
+    alignas(64) std::int32_t first[kL / 2], second[kL / 2];
+    for (std::int32_t r = 0; r < kL; ++r) luma[r] = static_cast<std::int16_t>(r);
+    for (std::int32_t r = 0; r < kL / 2; ++r) {
+        first[r] = pairOf(r);
+        second[r] = pairOf(kL / 2 + r);
+    }
+    // The edges: words (or pairs) of rows -n, -n + 1 above and kL, kL + 1 below.
+    const std::int32_t aboveLuma = (sampleOf(-n) & 0xFFFF) | sampleOf(-n + 1) << 16;
+    const std::int32_t belowLuma = (sampleOf(kL) & 0xFFFF) | sampleOf(kL + 1) << 16;
+    auto twoPairs = [](std::int32_t a, std::int32_t b) {
+        return static_cast<std::int64_t>(
+            static_cast<std::uint32_t>(pairOf(a)) |
+            static_cast<std::uint64_t>(static_cast<std::uint32_t>(pairOf(b))) << 32);
+    };
+    const std::int64_t abovePairs = twoPairs(sampleOf(-n), sampleOf(-n + 1));
+    const std::int64_t belowPairs = twoPairs(sampleOf(kL), sampleOf(kL + 1));
+    const V l = O::load(luma), f = O::load(first), s = O::load(second);
+    alignas(64) std::int16_t up[kL], down[kL];
+    O::store(up, O::permuteWords(l, O::broadcast32(&aboveLuma), shift.lumaAbove));
+    O::store(down, O::permuteWords(l, O::broadcast32(&belowLuma), shift.lumaBelow));
+    alignas(64) std::int32_t pairs[4][kL / 2];
+    O::store(pairs[0], O::permuteDwords(f, O::broadcast64(&abovePairs), shift.firstAbove));
+    O::store(pairs[1], O::permuteDwords(f, s, shift.firstBelow));
+    O::store(pairs[2], O::permuteDwords(s, f, shift.secondAbove));
+    O::store(pairs[3], O::permuteDwords(s, O::broadcast64(&belowPairs), shift.secondBelow));
+    for (std::int32_t r = 0; r < kL; ++r) {
+        if (up[r] != sampleOf(r - n)) return 1 + r;
+        if (down[r] != sampleOf(r + n)) return 101 + r;
+    }
+    for (std::int32_t r = 0; r < kL / 2; ++r) {
+        const std::int32_t rows[4] = {r - n, r + n, kL / 2 + r - n, kL / 2 + r + n};
+        for (std::int32_t k = 0; k < 4; ++k) {
+            if (pairs[k][r] != pairOf(sampleOf(rows[k]))) return 201 + 100 * k + r;
+        }
+    }
+    return 0;
+}
+
+std::int32_t tileTransposeProblem(std::uint32_t seed) {
+    alignas(64) std::uint32_t columns[16][16];
+    std::uint32_t x = seed * 2654435761u + 1u;
+    for (auto& column : columns) {
+        for (auto& value : column) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            value = x;
+        }
+    }
+    V v[16];
+    for (int c = 0; c < 16; ++c) v[c] = O::load(columns[c]);
+    x86::transpose16x16<O>(v);
+    for (int q = 0; q < 16; ++q) {
+        alignas(64) std::uint32_t row[16];
+        O::store(row, v[q]);
+        for (int c = 0; c < 16; ++c) {
+            if (row[c] != columns[c][q]) return 1 + 16 * q + c;
+        }
+    }
+    return 0;
+}
+
+std::int32_t droppedRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
+    const x86::DroppedRows<O> dropped = x86::droppedRows<O>(y0, h, n);
+    for (std::int32_t r = 0; r < kL; ++r) {
+        const std::int32_t y = y0 + r;
+        const bool expected = y < n || y >= h - n;
+        const bool luma = ((dropped.luma >> r) & 1u) != 0;
+        const bool pairs = r < kL / 2 ? ((dropped.first >> r) & 1u) != 0
+                                      : ((dropped.second >> (r - kL / 2)) & 1u) != 0;
+        if (luma != expected || pairs != expected) return 1 + r;
+    }
+    return 0;
+}
+
+}  // namespace lintra::testing

@@ -185,7 +185,11 @@ struct ColumnShifts {
               dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })),
           secondAbove(dwordOrder([n](int r) { return r >= n ? r - n : kHalf + (kHalf - n + r); })),
           secondBelow(
-              dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })) {}
+              dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })),
+          wordsLow(wordOrder<O>([](int i) { return i / 2 + i % 2 * kL; })),
+          wordsHigh(wordOrder<O>([](int i) { return kHalf + i / 2 + i % 2 * kL; })),
+          dwordsLow(dwordOrder([](int i) { return i / 2 + i % 2 * kHalf; })),
+          dwordsHigh(dwordOrder([](int i) { return kHalf / 2 + i / 2 + i % 2 * kHalf; })) {}
     static constexpr int kL = O::kLanes;
     static constexpr int kHalf = O::kLanes / 2;
     template <class Order>
@@ -200,31 +204,79 @@ struct ColumnShifts {
     V firstBelow;   // pairs of rows 0 .. 15 with rows 16 .. 31
     V secondAbove;  // pairs of rows 16 .. 31 with rows 0 .. 15
     V secondBelow;  // pairs of rows 16 .. 31 with the edge below
+    // Two vectors' words, or 32-bit lanes, side by side: of the first halves, then the second.
+    V wordsLow, wordsHigh, dwordsLow, dwordsHigh;
 };
+
+// The 32-bit values of two rows side by side as 64-bit values: out[i] = (a[i], b[i]).
+template <class O>
+LINTRA_PIECE void storeSideBySide(typename O::V a, typename O::V b, std::int64_t* out,
+                                  const ColumnShifts<O>& shift) {
+    O::store(out, O::permuteDwords(a, b, shift.dwordsLow));
+    O::store(out + O::kLanes / 4, O::permuteDwords(a, b, shift.dwordsHigh));
+}
+
+// The rows of the band from y0 on: source rows clamped into the frame (rows past its end
+// only feed lanes whose comb signal is dropped), destination rows that exist (rowCount), and
+// the next band's source rows read ahead over the band's two passes, for frames that come
+// from memory (smaller ones are better left to the caches).
+template <class O>
+struct ColumnBand {
+    ColumnBand(const SimdFrame& f, std::int32_t y0, std::int32_t n)
+        : rowCount(lesser(O::kLanes, f.height - y0)),
+          ahead(f.source, f.sourceStride, f.width, f.height, f.readAhead != 0 ? y0 + O::kLanes : 0,
+                f.readAhead != 0 ? y0 + 2 * O::kLanes + n : 0,
+                2 * static_cast<std::int64_t>(f.width)) {
+        for (std::int32_t r = 0; r < O::kLanes; ++r) {
+            source[r] = rowIn(f, y0 + r);
+            destination[r] = f.destination + (r < rowCount ? y0 + r : y0) * f.destinationStride;
+        }
+    }
+    static const std::uint8_t* rowIn(const SimdFrame& f, std::int32_t y) {
+        return f.source + (y < 0 ? 0 : (y >= f.height ? f.height - 1 : y)) * f.sourceStride;
+    }
+    // `pass(rows)` with the source rows as a first row and a stride where the band is whole.
+    template <class Pass>
+    void withSourceRows(const SimdFrame& f, Pass&& pass) const {
+        if (rowCount == O::kLanes) {
+            pass(StridedRows{source[0], f.sourceStride});
+        } else {
+            pass(ListedRows{source});
+        }
+    }
+    const std::uint8_t* source[O::kLanes];
+    std::uint8_t* destination[O::kLanes];
+    std::int32_t rowCount;
+    ReadAhead ahead;
+};
+
+// `band(b, y0)` for each band of the frame, then the fence that streaming stores need.
+template <class O, class Band>
+inline void forEachColumnBand(const SimdFrame& f, std::int32_t n, bool stream, Band&& band) {
+    for (std::int32_t y0 = 0; y0 < f.height; y0 += O::kLanes) {
+        ColumnBand<O> b(f, y0, n);
+        band(b, y0);
+    }
+    if (stream) O::fence();
+}
 
 // The rows above (y0 - n .. y0 - 1) and below (y0 + kLanes .. y0 + kLanes + n - 1) the band,
 // converted, and per column their two luma samples, halved, as one 32-bit value and their two
-// pairs, halved, as one 64-bit value (with n = 1 the one row twice). `rowAt` gives a row of the
-// frame, clamped into it: the comb signal of the rows that would need rows outside is dropped.
-template <class O, class RowAt>
-LINTRA_STAGE void convertEdges(RowAt&& rowAt, std::int32_t y0, std::int32_t n, std::int32_t w,
-                               const ColumnLayout& lay, const ToYcc<O>& k) {
+// pairs, halved, as one 64-bit value (with n = 1 the one row twice). Rows outside the frame
+// are clamped into it: the comb signal of the rows that would need them is dropped.
+template <class O>
+LINTRA_STAGE void convertEdges(const SimdFrame& f, std::int32_t y0, std::int32_t n,
+                               const ColumnLayout& lay, const ColumnShifts<O>& shift,
+                               const ToYcc<O>& k) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    const std::int32_t pw = lay.paddedWidth;
+    const std::int32_t w = f.width, pw = lay.paddedWidth;
     const std::int32_t first[2] = {y0 - n, y0 + kL};
-    // Words and 32-bit lanes of two rows side by side: the first half of the vectors, then the
-    // second.
-    const V lowWords = wordOrder<O>([](int i) { return i / 2 + i % 2 * kL; });
-    const V highWords = wordOrder<O>([](int i) { return kL / 2 + i / 2 + i % 2 * kL; });
-    const V lowPairs = ColumnShifts<O>::dwordOrder([](int i) { return i / 2 + i % 2 * kL / 2; });
-    const V highPairs =
-        ColumnShifts<O>::dwordOrder([](int i) { return kL / 4 + i / 2 + i % 2 * kL / 2; });
     for (int side = 0; side < 2; ++side) {
         std::int16_t* rows[2] = {lay.edgeRows + (2 * side) * lay.edgePitch,
                                  lay.edgeRows + (2 * side + 1) * lay.edgePitch};
         for (std::int32_t e = 0; e < n; ++e) {
-            rgbToYccRowT<O>(rowAt(first[side] + e), rows[e], rows[e] + pw, w, k);
+            rgbToYccRowT<O>(ColumnBand<O>::rowIn(f, first[side] + e), rows[e], rows[e] + pw, w, k);
         }
         if (n == 1) rows[1] = rows[0];
         std::int32_t* luma = lay.edgeLuma + side * pw;
@@ -232,14 +284,13 @@ LINTRA_STAGE void convertEdges(RowAt&& rowAt, std::int32_t y0, std::int32_t n, s
         for (std::int32_t x = 0; x < w; x += kL) {
             const V a = O::template srai16<1>(O::load(rows[0] + x));
             const V b = O::template srai16<1>(O::load(rows[1] + x));
-            O::store(luma + x, O::permuteWords(a, b, lowWords));
-            O::store(luma + x + kL / 2, O::permuteWords(a, b, highWords));
+            O::store(luma + x, O::permuteWords(a, b, shift.wordsLow));
+            O::store(luma + x + kL / 2, O::permuteWords(a, b, shift.wordsHigh));
             for (std::int32_t h = 0; h < 2; ++h) {
                 const std::int32_t at = x + h * kL / 2;
-                const V pa = O::template srai16<1>(O::load(rows[0] + pw + 2 * at));
-                const V pb = O::template srai16<1>(O::load(rows[1] + pw + 2 * at));
-                O::store(chroma + at, O::permuteDwords(pa, pb, lowPairs));
-                O::store(chroma + at + kL / 4, O::permuteDwords(pa, pb, highPairs));
+                storeSideBySide<O>(O::template srai16<1>(O::load(rows[0] + pw + 2 * at)),
+                                   O::template srai16<1>(O::load(rows[1] + pw + 2 * at)),
+                                   chroma + at, shift);
             }
         }
     }
@@ -438,47 +489,12 @@ inline void withDivisionAndStreaming(bool shortDivision, bool stream, Pass&& pas
     });
 }
 
-// The rows of the band from y0 on: source rows clamped into the frame (rows past its end
-// only feed lanes whose comb signal is dropped), destination rows that exist (rowCount), and
-// the next band's source rows read ahead over the band's two passes, for frames that come
-// from memory (smaller ones are better left to the caches).
-template <class O>
-struct ColumnBand {
-    ColumnBand(const SimdFrame& f, std::int32_t y0, std::int32_t n)
-        : rowCount(lesser(O::kLanes, f.height - y0)),
-          ahead(f.source, f.sourceStride, f.width, f.height, f.readAhead != 0 ? y0 + O::kLanes : 0,
-                f.readAhead != 0 ? y0 + 2 * O::kLanes + n : 0,
-                2 * static_cast<std::int64_t>(f.width)) {
-        for (std::int32_t r = 0; r < O::kLanes; ++r) {
-            source[r] = rowIn(f, y0 + r);
-            destination[r] = f.destination + (r < rowCount ? y0 + r : y0) * f.destinationStride;
-        }
-    }
-    static const std::uint8_t* rowIn(const SimdFrame& f, std::int32_t y) {
-        return f.source + (y < 0 ? 0 : (y >= f.height ? f.height - 1 : y)) * f.sourceStride;
-    }
-    // `pass(rows)` with the source rows as a first row and a stride where the band is whole.
-    template <class Pass>
-    void withSourceRows(const SimdFrame& f, Pass&& pass) const {
-        if (rowCount == O::kLanes) {
-            pass(StridedRows{source[0], f.sourceStride});
-        } else {
-            pass(ListedRows{source});
-        }
-    }
-    const std::uint8_t* source[O::kLanes];
-    std::uint8_t* destination[O::kLanes];
-    std::int32_t rowCount;
-    ReadAhead ahead;
-};
-
 template <class O>
 void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     constexpr std::int32_t kL = O::kLanes;
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    auto rowAt = [&](std::int32_t y) { return ColumnBand<O>::rowIn(f, y); };
     const bool stream = streamsDestination<O>(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
@@ -494,20 +510,18 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
-    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
-        ColumnBand<O> band(f, y0, n);
+    forEachColumnBand<O>(f, n, stream, [&](ColumnBand<O>& band, std::int32_t y0) {
         band.withSourceRows(f, [&](const auto& rows) {
             convertColumns<O>(rows, w, lay.converted, lay.colPitch, toYcc);
         });
-        convertEdges<O>(rowAt, y0, n, w, lay, toYcc);
+        convertEdges<O>(f, y0, n, lay, shift, toYcc);
         detectForwardColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, band.ahead);
         withDivisionAndStreaming(shortDivision, stream, [&](auto kShort, auto kStream) {
             backwardFinishColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
                                                       passes, toRgb, band.ahead);
         });
-    }
-    if (stream) O::fence();
+    });
 }
 
 // Normal mode in columns, test mode (detection and conversion only) in bands.

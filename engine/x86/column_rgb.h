@@ -43,24 +43,18 @@ LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t
 // Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
 // value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row twice.
 // Rows outside the frame are clamped into it: their comb signal is dropped.
-template <class O, class RowAt>
-LINTRA_STAGE void edgePixels(RowAt&& rowAt, std::int32_t y0, std::int32_t n, std::int32_t w,
-                             const ColumnLayout& lay) {
-    using V = typename O::V;
+template <class O>
+LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n,
+                             const ColumnLayout& lay, const ColumnShifts<O>& shift) {
     constexpr std::int32_t kL = O::kLanes;
-    const std::int32_t pw = lay.paddedWidth;
+    const std::int32_t w = f.width;
     const std::int32_t first[2] = {y0 - n, y0 + kL};
-    const V lowPairs = ColumnShifts<O>::dwordOrder([](int i) { return i / 2 + i % 2 * kL / 2; });
-    const V highPairs =
-        ColumnShifts<O>::dwordOrder([](int i) { return kL / 4 + i / 2 + i % 2 * kL / 2; });
     for (int side = 0; side < 2; ++side) {
-        const std::uint8_t* a = rowAt(first[side]);
-        const std::uint8_t* b = n == 1 ? a : rowAt(first[side] + 1);
-        std::int64_t* out = lay.edgeChroma + side * pw;
+        const std::uint8_t* a = ColumnBand<O>::rowIn(f, first[side]);
+        const std::uint8_t* b = n == 1 ? a : ColumnBand<O>::rowIn(f, first[side] + 1);
+        std::int64_t* out = lay.edgeChroma + side * lay.paddedWidth;
         for (std::int32_t x = 0; x < w; x += kL / 2) {
-            const V pa = loadPixels<O>(a, x, w), pb = loadPixels<O>(b, x, w);
-            O::store(out + x, O::permuteDwords(pa, pb, lowPairs));
-            O::store(out + x + kL / 4, O::permuteDwords(pa, pb, highPairs));
+            storeSideBySide<O>(loadPixels<O>(a, x, w), loadPixels<O>(b, x, w), out + x, shift);
         }
     }
 }
@@ -187,26 +181,23 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    auto rowAt = [&](std::int32_t y) { return ColumnBand<O>::rowIn(f, y); };
     const bool stream = streamsDestination<O>(f);
     const ColumnShifts<O> shiftConstants(n);
     const ColumnShifts<O>& shift = fromMemory(shiftConstants);
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),
                               divisorOf<O, 3>(p.g, p.shortMagic)};
     const typename O::V limit = O::set32(p.vertical);
-    for (std::int32_t y0 = 0; y0 < h; y0 += kL) {
-        ColumnBand<O> band(f, y0, n);
+    forEachColumnBand<O>(f, n, stream, [&](ColumnBand<O>& band, std::int32_t y0) {
         band.withSourceRows(
             f, [&](const auto& rows) { transposePixels<O>(rows, w, lay.converted, lay.colPitch); });
-        edgePixels<O>(rowAt, y0, n, w, lay);
+        edgePixels<O>(f, y0, n, lay, shift);
         detectForwardRgbColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), limit, passes,
                                    band.ahead);
         withDivisionAndStreaming(p.shortMagic != 0, stream, [&](auto kShort, auto kStream) {
             backwardFinishRgbColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
                                                          passes, band.ahead);
         });
-    }
-    if (stream) O::fence();
+    });
 }
 
 }  // namespace

@@ -296,40 +296,40 @@ LINTRA_STAGE void convertEdges(const SimdFrame& f, std::int32_t y0, std::int32_t
     }
 }
 
-// Lanes whose rows have no comb signal (the first and last n rows of the frame, and rows past
-// its end) as masks of the luma words and of the two pair vectors.
+// Lanes whose rows have comb signal (all but the first and last n rows of the frame and rows
+// past its end) as masks of the luma words and of the two pair vectors.
 template <class O>
-struct DroppedRows {
+struct CombRows {
     typename O::M16 luma;
     typename O::M32 first;
     typename O::M32 second;
 };
 
 template <class O>
-inline DroppedRows<O> droppedRows(std::int32_t y0, std::int32_t h, std::int32_t n) {
-    std::uint32_t dropped = 0;
+inline CombRows<O> combRows(std::int32_t y0, std::int32_t h, std::int32_t n) {
+    std::uint32_t rows = 0;
     for (std::int32_t r = 0; r < O::kLanes; ++r) {
         const std::int32_t y = y0 + r;
-        if (y < n || y >= h - n) dropped |= 1u << r;
+        if (y >= n && y < h - n) rows |= 1u << r;
     }
-    return DroppedRows<O>{static_cast<typename O::M16>(dropped),
-                          static_cast<typename O::M32>(dropped & 0xFFFFu),
-                          static_cast<typename O::M32>(dropped >> 16)};
+    return CombRows<O>{static_cast<typename O::M16>(rows),
+                       static_cast<typename O::M32>(rows & 0xFFFFu),
+                       static_cast<typename O::M32>(rows >> 16)};
 }
 
 // Columns 0 .. w - 1 from the left: each column's comb signal detected and the forward pass
 // advanced by it; both kept for the backward pass.
 template <class O>
 LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
-                                       const ColumnShifts<O>& shift, const DroppedRows<O>& drop,
+                                       const ColumnShifts<O>& shift, const CombRows<O>& rows,
                                        typename O::V lumaLimit, typename O::V chromaLimit,
                                        const YccPasses<O>& k, ReadAhead& ahead) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V one = O::set16(1);
-    V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
-    for (std::int32_t x = 0; x < w; ++x) {
+    // Column x's comb signal, stored for the backward pass and returned.
+    auto detect = [&](std::int32_t x) {
         const std::int16_t* a = lay.converted + x * lay.colPitch;
         const V luma = O::load(a), first = O::load(a + kL), second = O::load(a + 2 * kL);
         const V lumaAbove = O::broadcast32(lay.edgeLuma + x);
@@ -350,33 +350,38 @@ LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
         V c1 = O::sub16(O::add16(O::permuteDwords(secondHalf, firstHalf, shift.secondAbove),
                                  O::permuteDwords(secondHalf, pairsBelow, shift.secondBelow)),
                         second);
-        cY = O::zeroIf16(O::gt16(O::abs16(cY), lumaLimit) | drop.luma, cY);
-        c0 = O::zeroIf32(O::gt32(O::madd(c0, c0), chromaLimit) | drop.first, c0);
-        c1 = O::zeroIf32(O::gt32(O::madd(c1, c1), chromaLimit) | drop.second, c1);
+        cY = O::keepAtMost16(rows.luma, cY, O::abs16(cY), lumaLimit);
+        c0 = O::keepAtMost32(rows.first, c0, O::madd(c0, c0), chromaLimit);
+        c1 = O::keepAtMost32(rows.second, c1, O::madd(c1, c1), chromaLimit);
         std::int16_t* comb = lay.comb + x * lay.colPitch;
         O::store(comb, cY);
         O::store(comb + kL, c0);
         O::store(comb + 2 * kL, c1);
-        std::int16_t* out = lay.forward + x * lay.colPitch;
+        return YccState<O>{cY, c0, c1};
+    };
+    // The pass starts from the first column itself, its half kept whole.
+    YccState<O> c = detect(0);
+    V sY = c.y, sC0 = c.c0, sC1 = c.c1;
+    ahead.advance(kTileColumns);
+    O::store(lay.forward, withOwnHalf<O>(forwardKept<O>(sY, sY, k.luma, one), sY, k.luma));
+    O::store(lay.forward + kL,
+             withOwnHalf<O>(forwardKept<O>(sC0, sC0, k.chroma, one), sC0, k.chroma));
+    O::store(lay.forward + 2 * kL,
+             withOwnHalf<O>(forwardKept<O>(sC1, sC1, k.chroma, one), sC1, k.chroma));
+    // Each column is detected before the pass takes the column to its left (see
+    // backwardFinishColumns): the pass's chain need not wait behind the detection.
+    if (w > 1) c = detect(1);
+    for (std::int32_t x = 1; x < w; ++x) {
+        const YccState<O> current = c;
+        if (x + 1 < w) c = detect(x + 1);
         if (x % kTileColumns == 0) ahead.advance(kTileColumns);
-        if (x == 0) {
-            // The pass starts from the first column itself, its half kept whole.
-            sY = cY;
-            sC0 = c0;
-            sC1 = c1;
-            O::store(out, withOwnHalf<O>(forwardKept<O>(sY, sY, k.luma, one), sY, k.luma));
-            O::store(out + kL,
-                     withOwnHalf<O>(forwardKept<O>(sC0, sC0, k.chroma, one), sC0, k.chroma));
-            O::store(out + 2 * kL,
-                     withOwnHalf<O>(forwardKept<O>(sC1, sC1, k.chroma, one), sC1, k.chroma));
-            continue;
-        }
-        sY = stepScalar<O>(cY, sY, k.luma);
-        sC0 = stepPair<O>(c0, sC0, k.chroma);
-        sC1 = stepPair<O>(c1, sC1, k.chroma);
-        O::store(out, forwardKept<O>(sY, cY, k.luma, one));
-        O::store(out + kL, forwardKept<O>(sC0, c0, k.chroma, one));
-        O::store(out + 2 * kL, forwardKept<O>(sC1, c1, k.chroma, one));
+        sY = stepScalar<O>(current.y, sY, k.luma);
+        sC0 = stepPair<O>(current.c0, sC0, k.chroma);
+        sC1 = stepPair<O>(current.c1, sC1, k.chroma);
+        std::int16_t* out = lay.forward + x * lay.colPitch;
+        O::store(out, forwardKept<O>(sY, current.y, k.luma, one));
+        O::store(out + kL, forwardKept<O>(sC0, current.c0, k.chroma, one));
+        O::store(out + 2 * kL, forwardKept<O>(sC1, current.c1, k.chroma, one));
     }
 }
 
@@ -440,38 +445,45 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
         const V correction = divide<O, 7, kShortDivision>(O::add16(O::load(forward), backward), d);
         return O::min16(O::max16(O::add16(O::load(source), correction), lo), hi);
     };
+    // Column x's corrections, finished into pixels in the tile (x0 its first column).
+    auto finish = [&](std::int32_t x, std::int32_t x0, const YccState<O>& b) {
+        const std::int16_t* forward = lay.forward + x * lay.colPitch;
+        const std::int16_t* source = lay.converted + x * lay.colPitch;
+        const V luma = recombine(forward, source, b.y, k.lumaDivisor);
+        const V first = recombine(forward + kL, source + kL, b.c0, k.chromaDivisor);
+        const V second = recombine(forward + 2 * kL, source + 2 * kL, b.c1, k.chromaDivisor);
+        V pixelsFirst, pixelsSecond;
+        pixelsOfYccByWords<O, true>(luma, first, second, toRgb, pixelsFirst, pixelsSecond);
+        std::uint32_t* column = lay.tile + (x - x0) * kL;
+        O::store(column, pixelsFirst);
+        O::store(column + kL / 2, pixelsSecond);
+    };
     V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
     const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
     for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
         const std::int32_t count = lesser(kTileColumns, w - x0);
+        // Each column's step is taken before the column to its right is finished: the steps
+        // form the pass's chain of dependent operations, and issued first they need not wait
+        // behind the finishing, which the processor overlaps with the next steps.
+        YccState<O> pending{};
         for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
             const std::int16_t* comb = lay.comb + x * lay.colPitch;
-            V bY, bC0, bC1;
+            YccState<O> b;
             if (x == w - 1) {
                 // The pass starts from the last column itself, its half kept whole.
                 sY = O::load(comb);
                 sC0 = O::load(comb + kL);
                 sC1 = O::load(comb + 2 * kL);
-                bY = withOwnHalf<O>(sY, sY, k.luma);
-                bC0 = withOwnHalf<O>(sC0, sC0, k.chroma);
-                bC1 = withOwnHalf<O>(sC1, sC1, k.chroma);
+                b = YccState<O>{withOwnHalf<O>(sY, sY, k.luma), withOwnHalf<O>(sC0, sC0, k.chroma),
+                                withOwnHalf<O>(sC1, sC1, k.chroma)};
             } else {
                 stepColumn<O>(comb, sY, sC0, sC1, k);
-                bY = sY;
-                bC0 = sC0;
-                bC1 = sC1;
+                b = YccState<O>{sY, sC0, sC1};
             }
-            const std::int16_t* forward = lay.forward + x * lay.colPitch;
-            const std::int16_t* source = lay.converted + x * lay.colPitch;
-            const V luma = recombine(forward, source, bY, k.lumaDivisor);
-            const V first = recombine(forward + kL, source + kL, bC0, k.chromaDivisor);
-            const V second = recombine(forward + 2 * kL, source + 2 * kL, bC1, k.chromaDivisor);
-            V pixelsFirst, pixelsSecond;
-            pixelsOfYccByWords<O, true>(luma, first, second, toRgb, pixelsFirst, pixelsSecond);
-            std::uint32_t* column = lay.tile + (x - x0) * kL;
-            O::store(column, pixelsFirst);
-            O::store(column + kL / 2, pixelsSecond);
+            if (x < x0 + count - 1) finish(x + 1, x0, pending);
+            pending = b;
         }
+        finish(x0, x0, pending);
         tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
         ahead.advance(kTileColumns);
     }
@@ -515,7 +527,7 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
             convertColumns<O>(rows, w, lay.converted, lay.colPitch, toYcc);
         });
         convertEdges<O>(f, y0, n, lay, shift, toYcc);
-        detectForwardColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), lumaLimit, chromaLimit,
+        detectForwardColumns<O>(lay, w, shift, combRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, band.ahead);
         withDivisionAndStreaming(shortDivision, stream, [&](auto kShort, auto kStream) {
             backwardFinishColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,

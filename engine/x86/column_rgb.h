@@ -61,26 +61,25 @@ LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n
 
 // One half of a column: its (B, R) comb pairs, returned, and its green comb in the low words
 // of `green`, the high words cleared; both zero where the vector distance is over the limit
-// or the row has no comb signal.
+// or the row has no comb signal (not in `rows`).
 template <class O>
 LINTRA_PIECE typename O::V rgbCombHalf(typename O::V top, typename O::V mid, typename O::V bottom,
-                                       typename O::V limit, typename O::M32 dropped,
+                                       typename O::V limit, typename O::M32 rows,
                                        typename O::V& green) {
     using V = typename O::V;
     const V br = rgbCombOf<O>(blueRedOf<O>(top), blueRedOf<O>(mid), blueRedOf<O>(bottom));
     const V g = O::andV(rgbCombOf<O>(O::template srli16<8>(top), O::template srli16<8>(mid),
                                      O::template srli16<8>(bottom)),
                         O::set32(0xFFFF));
-    const auto drop =
-        static_cast<typename O::M32>(O::gt32(O::maddAdd(O::madd(br, br), g, g), limit) | dropped);
-    green = O::zeroIf32(drop, g);
-    return O::zeroIf32(drop, br);
+    const typename O::M32 kept = O::atMost32(rows, O::maddAdd(O::madd(br, br), g, g), limit);
+    green = O::keepIf32(kept, g);
+    return O::keepIf32(kept, br);
 }
 
 // Columns 0 .. w - 1 from the left: comb signal detected and the forward pass advanced.
 template <class O>
 LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t w,
-                                          const ColumnShifts<O>& shift, const DroppedRows<O>& drop,
+                                          const ColumnShifts<O>& shift, const CombRows<O>& rows,
                                           typename O::V limit, const RgbPasses<O>& k,
                                           ReadAhead& ahead) {
     using V = typename O::V;
@@ -96,10 +95,10 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
         V greenFirst, greenSecond;
         const V c0 = rgbCombHalf<O>(O::permuteDwords(first, above, shift.firstAbove), first,
                                     O::permuteDwords(first, second, shift.firstBelow), limit,
-                                    drop.first, greenFirst);
+                                    rows.first, greenFirst);
         const V c1 = rgbCombHalf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
                                     O::permuteDwords(second, below, shift.secondBelow), limit,
-                                    drop.second, greenSecond);
+                                    rows.second, greenSecond);
         const V c[3] = {c0, c1, O::orV(greenFirst, O::template slli32<16>(greenSecond))};
         std::int16_t* comb = lay.comb + x * lay.colPitch;
         for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c[i]);
@@ -191,8 +190,7 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         band.withSourceRows(
             f, [&](const auto& rows) { transposePixels<O>(rows, w, lay.converted, lay.colPitch); });
         edgePixels<O>(f, y0, n, lay, shift);
-        detectForwardRgbColumns<O>(lay, w, shift, droppedRows<O>(y0, h, n), limit, passes,
-                                   band.ahead);
+        detectForwardRgbColumns<O>(lay, w, shift, combRows<O>(y0, h, n), limit, passes, band.ahead);
         withDivisionAndStreaming(p.shortMagic != 0, stream, [&](auto kShort, auto kStream) {
             backwardFinishRgbColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
                                                          passes, band.ahead);

@@ -103,6 +103,18 @@ struct Avx512Ops {
     }
     static V zeroIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(static_cast<M16>(~m), v); }
     static V zeroIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(static_cast<M32>(~m), v); }
+    // Lanes of `rows` where a <= b; v in those lanes, zero elsewhere.
+    static M16 atMost16(M16 rows, V a, V b) { return _mm512_mask_cmple_epi16_mask(rows, a, b); }
+    static M32 atMost32(M32 rows, V a, V b) { return _mm512_mask_cmple_epi32_mask(rows, a, b); }
+    static V keepIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(m, v); }
+    static V keepIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(m, v); }
+    // v where `test` is at most `limit` in the lanes of `rows`, zero elsewhere.
+    static V keepAtMost16(M16 rows, V v, V test, V limit) {
+        return keepIf16(atMost16(rows, test, limit), v);
+    }
+    static V keepAtMost32(M32 rows, V v, V test, V limit) {
+        return keepIf32(atMost32(rows, test, limit), v);
+    }
     static V incrementIf16(M16 m, V v) {
         return _mm512_mask_add_epi16(v, m, v, _mm512_set1_epi16(1));
     }

@@ -23,8 +23,8 @@ std::int32_t columnShiftProblem(std::int32_t n);
 // 16 columns of 16 32-bit values become 16 rows: 1 + 16 * row + column of the first wrong one.
 std::int32_t tileTransposeProblem(std::uint32_t seed);
 
-// The lanes whose rows have no comb signal (the first and last n rows of a frame of height h,
-// and rows past its end) for the band starting at y0: 1 + the first wrong lane.
-std::int32_t droppedRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n);
+// The lanes whose rows have comb signal (all but the first and last n rows of a frame of height
+// h and rows past its end) for the band starting at y0: 1 + the first wrong lane.
+std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n);
 
 }  // namespace lintra::testing

@@ -128,14 +128,14 @@ std::int32_t tileTransposeProblem(std::uint32_t seed) {
     return 0;
 }
 
-std::int32_t droppedRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
-    const x86::DroppedRows<O> dropped = x86::droppedRows<O>(y0, h, n);
+std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
+    const x86::CombRows<O> rows = x86::combRows<O>(y0, h, n);
     for (std::int32_t r = 0; r < kL; ++r) {
         const std::int32_t y = y0 + r;
-        const bool expected = y < n || y >= h - n;
-        const bool luma = ((dropped.luma >> r) & 1u) != 0;
-        const bool pairs = r < kL / 2 ? ((dropped.first >> r) & 1u) != 0
-                                      : ((dropped.second >> (r - kL / 2)) & 1u) != 0;
+        const bool expected = y >= n && y < h - n;
+        const bool luma = ((rows.luma >> r) & 1u) != 0;
+        const bool pairs =
+            r < kL / 2 ? ((rows.first >> r) & 1u) != 0 : ((rows.second >> (r - kL / 2)) & 1u) != 0;
         if (luma != expected || pairs != expected) return 1 + r;
     }
     return 0;

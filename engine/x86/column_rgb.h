@@ -86,8 +86,11 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V rounding = O::set16(kRgbRounding);
-    V s[3] = {O::zero(), O::zero(), O::zero()};
-    for (std::int32_t x = 0; x < w; ++x) {
+    // Column x's comb signal, stored for the backward pass and returned.
+    struct Comb {
+        V c[3];
+    };
+    auto detect = [&](std::int32_t x) {
         const std::int16_t* p = lay.converted + x * lay.colPitch;
         const V first = O::load(p), second = O::load(p + kL);
         const V above = O::broadcast64(lay.edgeChroma + x);
@@ -99,24 +102,31 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
         const V c1 = rgbCombHalf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
                                     O::permuteDwords(second, below, shift.secondBelow), limit,
                                     rows.second, greenSecond);
-        const V c[3] = {c0, c1, O::orV(greenFirst, O::template slli32<16>(greenSecond))};
+        const Comb c{{c0, c1, O::orV(greenFirst, O::template slli32<16>(greenSecond))}};
         std::int16_t* comb = lay.comb + x * lay.colPitch;
-        for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c[i]);
-        std::int16_t* out = lay.forward + x * lay.colPitch;
+        for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c.c[i]);
+        return c;
+    };
+    // The pass starts from the first column itself, its half kept whole.
+    Comb c = detect(0);
+    V s[3] = {c.c[0], c.c[1], c.c[2]};
+    ahead.advance(kTileColumns);
+    for (int i = 0; i < 3; ++i) {
+        O::store(
+            lay.forward + i * kL,
+            withOwnHalf<O>(forwardKept<O>(s[i], s[i], k.smoothing, rounding), s[i], k.smoothing));
+    }
+    // Each column is detected before the pass takes the column to its left (see
+    // detectForwardColumns).
+    if (w > 1) c = detect(1);
+    for (std::int32_t x = 1; x < w; ++x) {
+        const Comb current = c;
+        if (x + 1 < w) c = detect(x + 1);
         if (x % kTileColumns == 0) ahead.advance(kTileColumns);
-        if (x == 0) {
-            // The pass starts from the first column itself, its half kept whole.
-            for (int i = 0; i < 3; ++i) {
-                s[i] = c[i];
-                O::store(out + i * kL,
-                         withOwnHalf<O>(forwardKept<O>(s[i], s[i], k.smoothing, rounding), s[i],
-                                        k.smoothing));
-            }
-            continue;
-        }
-        stepRgb<O>(c, s, k.smoothing);
+        stepRgb<O>(current.c, s, k.smoothing);
+        std::int16_t* out = lay.forward + x * lay.colPitch;
         for (int i = 0; i < 3; ++i) {
-            O::store(out + i * kL, forwardKept<O>(s[i], c[i], k.smoothing, rounding));
+            O::store(out + i * kL, forwardKept<O>(s[i], current.c[i], k.smoothing, rounding));
         }
     }
 }
@@ -137,38 +147,50 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
         const V g = O::add16(O::template srli16<8>(source), green);
         return O::shuffleBytes(O::packus16(br, g), order);
     };
+    struct Back {
+        V b[3];
+    };
+    // Column x's corrections, finished into pixels in the tile (x0 its first column).
+    auto finishColumn = [&](std::int32_t x, std::int32_t x0, const Back& back) {
+        const std::int16_t* forward = lay.forward + x * lay.colPitch;
+        V correction[3];
+        for (int i = 0; i < 3; ++i) {
+            correction[i] = divide<O, 3, kShortDivision>(
+                O::add16(O::load(forward + i * kL), back.b[i]), k.divisor);
+        }
+        const std::int16_t* source = lay.converted + x * lay.colPitch;
+        std::uint32_t* column = lay.tile + (x - x0) * kL;
+        // Green of rows 0 .. 15 is in the low words, of rows 16 .. 31 in the high words;
+        // the other word only meets the byte above green, which the shuffle leaves out.
+        O::store(column, finish(O::load(source), correction[0], correction[2]));
+        O::store(column + kL / 2, finish(O::load(source + kL), correction[1],
+                                         O::template srli32<16>(correction[2])));
+    };
     V s[3] = {O::zero(), O::zero(), O::zero()};
     const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
     for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
         const std::int32_t count = lesser(kTileColumns, w - x0);
+        // Each column's step before the column to its right is finished (see
+        // backwardFinishColumns).
+        Back pending{};
         for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
             const std::int16_t* comb = lay.comb + x * lay.colPitch;
             const V c[3] = {O::load(comb), O::load(comb + kL), O::load(comb + 2 * kL)};
-            V b[3];
+            Back back;
             if (x == w - 1) {
                 // The pass starts from the last column itself, its half kept whole.
                 for (int i = 0; i < 3; ++i) {
                     s[i] = c[i];
-                    b[i] = withOwnHalf<O>(s[i], s[i], k.smoothing);
+                    back.b[i] = withOwnHalf<O>(s[i], s[i], k.smoothing);
                 }
             } else {
                 stepRgb<O>(c, s, k.smoothing);
-                for (int i = 0; i < 3; ++i) b[i] = s[i];
+                for (int i = 0; i < 3; ++i) back.b[i] = s[i];
             }
-            const std::int16_t* forward = lay.forward + x * lay.colPitch;
-            V correction[3];
-            for (int i = 0; i < 3; ++i) {
-                correction[i] = divide<O, 3, kShortDivision>(
-                    O::add16(O::load(forward + i * kL), b[i]), k.divisor);
-            }
-            const std::int16_t* source = lay.converted + x * lay.colPitch;
-            std::uint32_t* column = lay.tile + (x - x0) * kL;
-            // Green of rows 0 .. 15 is in the low words, of rows 16 .. 31 in the high words;
-            // the other word only meets the byte above green, which the shuffle leaves out.
-            O::store(column, finish(O::load(source), correction[0], correction[2]));
-            O::store(column + kL / 2, finish(O::load(source + kL), correction[1],
-                                             O::template srli32<16>(correction[2])));
+            if (x < x0 + count - 1) finishColumn(x + 1, x0, pending);
+            pending = back;
         }
+        finishColumn(x0, x0, pending);
         tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
         ahead.advance(kTileColumns);
     }

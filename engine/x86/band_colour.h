@@ -268,7 +268,8 @@ LINTRA_PIECE void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w,
 // A row of pixels to its luma row and (Cr, Cb) pair row, both padded to whole vectors.
 template <class O>
 LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
-                               std::int32_t w, const ToYcc<O>& k) {
+                               std::int32_t w, const ToYcc<O>& constants) {
+    const ToYcc<O> k = inRegisters(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
@@ -306,7 +307,9 @@ LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename 
 
 template <class O>
 LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
-                               std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
+                               std::uint8_t* destination, std::int32_t w,
+                               const ToRgb<O>& constants) {
+    const ToRgb<O> k = inRegisters(constants);
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
         storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),

@@ -30,6 +30,15 @@ inline const T& fromMemory(const T& constants) {
     return constants;
 }
 
+// The constants a loop uses, copied into the stage that runs it: the copy can live in
+// registers, where they are enough, and its values stay as hidden as the original's. Read as
+// memory operands, every 512-bit constant would cost a load on each pass, and loads, not
+// arithmetic, are what bound the loops at that width.
+template <class T>
+inline T inRegisters(const T& constants) {
+    return constants;
+}
+
 struct BandLayout {
     std::int32_t paddedWidth;  // multiple of the band height
     std::int32_t ringSlots;

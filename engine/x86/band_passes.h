@@ -156,7 +156,8 @@ inline YccState<O> stepColumn(const std::int16_t* c, typename O::V& sY, typename
 template <class O>
 LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                              std::int32_t x0, std::int32_t x1, YccState<O>& s,
-                             const YccPasses<O>& k) {
+                             const YccPasses<O>& passes) {
+    const YccPasses<O> k = inRegisters(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
@@ -188,7 +189,8 @@ LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::
 template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, YccState<O>& s,
-                              const YccPasses<O>& k) {
+                              const YccPasses<O>& passes) {
+    const YccPasses<O> k = inRegisters(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     // The forward pass kept what the sum needs besides the backward value (see forwardKept).
@@ -231,7 +233,8 @@ struct RgbPasses {
 template <class O>
 LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                              std::int32_t x0, std::int32_t x1, typename O::V s[3],
-                             const RgbPasses<O>& k) {
+                             const RgbPasses<O>& passes) {
+    const RgbPasses<O> k = inRegisters(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(kRgbRounding);
@@ -261,7 +264,8 @@ LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::
 template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, typename O::V s[3],
-                              const RgbPasses<O>& k) {
+                              const RgbPasses<O>& passes) {
+    const RgbPasses<O> k = inRegisters(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     // The forward pass kept what the sum needs besides the backward value (see forwardKept).

@@ -153,8 +153,9 @@ inline void forFourColumns(const Rows& rows, std::int32_t w, Four&& four) {
 // The band's rows converted column by column into `converted`.
 template <class O, class Rows>
 LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t* converted,
-                                 std::ptrdiff_t colPitch, const ToYcc<O>& k) {
+                                 std::ptrdiff_t colPitch, const ToYcc<O>& constants) {
     using V = typename O::V;
+    const ToYcc<O> k = inRegisters(constants);
     constexpr std::int32_t kL = O::kLanes;
     forFourColumns<O>(rows, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
         V pixels[2][4];
@@ -321,10 +322,12 @@ inline CombRows<O> combRows(std::int32_t y0, std::int32_t h, std::int32_t n) {
 // advanced by it; both kept for the backward pass.
 template <class O>
 LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
-                                       const ColumnShifts<O>& shift, const CombRows<O>& rows,
+                                       const ColumnShifts<O>& shifts, const CombRows<O>& rows,
                                        typename O::V lumaLimit, typename O::V chromaLimit,
-                                       const YccPasses<O>& k, ReadAhead& ahead) {
+                                       const YccPasses<O>& passes, ReadAhead& ahead) {
     using V = typename O::V;
+    const ColumnShifts<O> shift = inRegisters(shifts);
+    const YccPasses<O> k = inRegisters(passes);
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V one = O::set16(1);
@@ -432,9 +435,11 @@ LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* row
 template <class O, bool kShortDivision, bool kStream>
 LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
                                         std::uint8_t* const* rows, std::int32_t rowCount,
-                                        const YccPasses<O>& k, const ToRgb<O>& toRgb,
+                                        const YccPasses<O>& passes, const ToRgb<O>& constants,
                                         ReadAhead& ahead) {
     using V = typename O::V;
+    const YccPasses<O> k = inRegisters(passes);
+    const ToRgb<O> toRgb = inRegisters(constants);
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);

@@ -79,10 +79,12 @@ LINTRA_PIECE typename O::V rgbCombHalf(typename O::V top, typename O::V mid, typ
 // Columns 0 .. w - 1 from the left: comb signal detected and the forward pass advanced.
 template <class O>
 LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t w,
-                                          const ColumnShifts<O>& shift, const CombRows<O>& rows,
-                                          typename O::V limit, const RgbPasses<O>& k,
+                                          const ColumnShifts<O>& shifts, const CombRows<O>& rows,
+                                          typename O::V limit, const RgbPasses<O>& passes,
                                           ReadAhead& ahead) {
     using V = typename O::V;
+    const ColumnShifts<O> shift = inRegisters(shifts);
+    const RgbPasses<O> k = inRegisters(passes);
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V rounding = O::set16(kRgbRounding);
@@ -137,8 +139,9 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
 template <class O, bool kShortDivision, bool kStream>
 LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t w,
                                            std::uint8_t* const* rows, std::int32_t rowCount,
-                                           const RgbPasses<O>& k, ReadAhead& ahead) {
+                                           const RgbPasses<O>& passes, ReadAhead& ahead) {
     using V = typename O::V;
+    const RgbPasses<O> k = inRegisters(passes);
     constexpr std::int32_t kL = O::kLanes;
     // Packed per block: B R of four pixels, then G X; to B G R 0.
     const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});

@@ -138,14 +138,12 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     };
 
     if (p.testMode != 0) {
-        // Row by row, in pieces through the column buffer (unused in test mode): each piece
-        // converts the row below that detection needs, detects and writes, while the row
-        // after that is read ahead.
-        std::int16_t* luma = lay.cols;
-        std::int16_t* chroma = lay.cols + kTestPiece;
+        // Row by row, in pieces: each piece converts the row below that detection needs,
+        // then detects and writes, while the row after that is read ahead.
         convertBefore(n);
         for (std::int32_t y = 0; y < h; ++y) {
             const std::int32_t below = y + n;
+            const bool comb = y >= n && y < h - n;
             ReadAhead ahead(f.source, f.sourceStride, w, h, below + 1, below + 2, pw);
             for (std::int32_t x = 0; x < pw; x += kTestPiece) {
                 const std::int32_t count = lesser(kTestPiece, pw - x);
@@ -154,10 +152,18 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                     rgbToYccRowT<O>(sourceRow(below) + 4 * x, ringLuma(below) + x,
                                     ringChroma(below) + 2 * x, pixels, toYcc);
                 }
-                detectInto(y, x, count, luma, chroma);
+                const std::int16_t* luma[3] = {};
+                const std::int16_t* pairs[3] = {};
+                if (comb) {
+                    for (int i = 0; i < 3; ++i) {
+                        luma[i] = ringLuma(y + (i - 1) * n) + x;
+                        pairs[i] = ringChroma(y + (i - 1) * n) + 2 * x;
+                    }
+                }
                 withStreaming(stream, [&](auto s) {
-                    testYccRow<O, decltype(s)::value>(luma, chroma, destinationRow(y) + 4 * x,
-                                                      pixels, toRgb);
+                    testYccRow<O, decltype(s)::value>(comb ? luma : nullptr, pairs,
+                                                      destinationRow(y) + 4 * x, pixels, lumaLimit,
+                                                      chromaLimit, toRgb);
                 });
                 ahead.advance(count);
             }

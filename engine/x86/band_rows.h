@@ -48,7 +48,8 @@ template <class O, bool kStream>
 LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chroma,
                                const std::int16_t* lumaCorrection,
                                const std::int16_t* chromaCorrection, std::uint8_t* destination,
-                               std::int32_t w, const ToRgb<O>& k) {
+                               std::int32_t w, const ToRgb<O>& constants) {
+    const ToRgb<O> k = inRegisters(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
@@ -63,15 +64,30 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
     }
 }
 
-// Test mode: the comb signal offset to mid-scale, converted as it is; the offset is in `k`
-// (built with kTestModeOffset, see ToRgb).
+// Test mode: a row's comb signal, offset to mid-scale and converted as it is (the offset is in
+// `k`, built with kTestModeOffset, see ToRgb), detected from the converted rows above, at and
+// below it (null where the row has no comb signal) and converted straight away.
 template <class O, bool kStream>
-LINTRA_STAGE void testYccRow(const std::int16_t* luma, const std::int16_t* chroma,
-                             std::uint8_t* destination, std::int32_t w, const ToRgb<O>& k) {
+LINTRA_STAGE void testYccRow(const std::int16_t* const luma[3], const std::int16_t* const chroma[3],
+                             std::uint8_t* destination, std::int32_t w, typename O::V lumaLimit,
+                             typename O::V chromaLimit, const ToRgb<O>& constants) {
+    const ToRgb<O> k = inRegisters(constants);
+    using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
-        storeYccPixels<O, false, kStream>(O::load(luma + x), O::load(chroma + 2 * x),
-                                          O::load(chroma + 2 * x + kL), k, destination, x, w);
+        V cY = O::zero(), c0 = O::zero(), c1 = O::zero();
+        if (luma != nullptr) {
+            cY = combOf<O>(O::load(luma[0] + x), O::load(luma[1] + x), O::load(luma[2] + x));
+            cY = O::zeroIf16(O::gt16(O::abs16(cY), lumaLimit), cY);
+            const std::int32_t at = 2 * x;
+            c0 = combOf<O>(O::load(chroma[0] + at), O::load(chroma[1] + at),
+                           O::load(chroma[2] + at));
+            c0 = O::zeroIf32(O::gt32(O::madd(c0, c0), chromaLimit), c0);
+            c1 = combOf<O>(O::load(chroma[0] + at + kL), O::load(chroma[1] + at + kL),
+                           O::load(chroma[2] + at + kL));
+            c1 = O::zeroIf32(O::gt32(O::madd(c1, c1), chromaLimit), c1);
+        }
+        storeYccPixels<O, false, kStream>(cY, c0, c1, k, destination, x, w);
     }
 }
 

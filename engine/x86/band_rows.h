@@ -64,7 +64,7 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
                                const std::int16_t* lumaCorrection,
                                const std::int16_t* chromaCorrection, std::uint8_t* destination,
                                std::int32_t w, const ToRgb<O>& constants) {
-    const ToRgb<O> k = inRegisters(constants);
+    const auto& k = inRegisters<O>(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
@@ -86,7 +86,7 @@ template <class O, bool kStream>
 LINTRA_STAGE void testYccRow(const std::int16_t* const luma[3], const std::int16_t* const chroma[3],
                              std::uint8_t* destination, std::int32_t w, typename O::V lumaLimit,
                              typename O::V chromaLimit, const ToRgb<O>& constants) {
-    const ToRgb<O> k = inRegisters(constants);
+    const auto& k = inRegisters<O>(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     for (std::int32_t x = 0; x < w; x += kL) {

@@ -155,7 +155,7 @@ template <class O, class Rows>
 LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t* converted,
                                  std::ptrdiff_t colPitch, const ToYcc<O>& constants) {
     using V = typename O::V;
-    const ToYcc<O> k = inRegisters(constants);
+    const auto& k = inRegisters<O>(constants);
     constexpr std::int32_t kL = O::kLanes;
     forFourColumns<O>(rows, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
         V pixels[2][4];
@@ -326,8 +326,8 @@ LINTRA_STAGE void detectForwardColumns(const ColumnLayout& lay, std::int32_t w,
                                        typename O::V lumaLimit, typename O::V chromaLimit,
                                        const YccPasses<O>& passes, ReadAhead& ahead) {
     using V = typename O::V;
-    const ColumnShifts<O> shift = inRegisters(shifts);
-    const YccPasses<O> k = inRegisters(passes);
+    const auto& shift = inRegisters<O>(shifts);
+    const auto& k = inRegisters<O>(passes);
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V one = O::set16(1);
@@ -438,8 +438,8 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
                                         const YccPasses<O>& passes, const ToRgb<O>& constants,
                                         ReadAhead& ahead) {
     using V = typename O::V;
-    const YccPasses<O> k = inRegisters(passes);
-    const ToRgb<O> toRgb = inRegisters(constants);
+    const auto& k = inRegisters<O>(passes);
+    const auto& toRgb = inRegisters<O>(constants);
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);

@@ -96,8 +96,8 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
                                           typename O::V limit, const RgbPasses<O>& passes,
                                           ReadAhead& ahead) {
     using V = typename O::V;
-    const ColumnShifts<O> shift = inRegisters(shifts);
-    const RgbPasses<O> k = inRegisters(passes);
+    const auto& shift = inRegisters<O>(shifts);
+    const auto& k = inRegisters<O>(passes);
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V rounding = O::set16(kRgbRounding);
@@ -154,7 +154,7 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
                                            std::uint8_t* const* rows, std::int32_t rowCount,
                                            const RgbPasses<O>& passes, ReadAhead& ahead) {
     using V = typename O::V;
-    const RgbPasses<O> k = inRegisters(passes);
+    const auto& k = inRegisters<O>(passes);
     constexpr std::int32_t kL = O::kLanes;
     // Packed per block: B R of four pixels, then G X; to B G R 0.
     const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});

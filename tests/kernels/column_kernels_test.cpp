@@ -32,6 +32,12 @@ TEST_F(ColumnKernels, TilesTransposeToRows) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) EXPECT_EQ(tileTransposeProblem(seed), 0);
 }
 
+TEST_F(ColumnKernels, LimitTestsKeepRowsAtMostTheLimit) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        EXPECT_EQ(limitTestProblem(seed), 0) << "seed " << seed;
+    }
+}
+
 TEST_F(ColumnKernels, RowsWithCombSignal) {
     for (const std::int32_t n : {1, 2}) {
         for (const std::int32_t h : {3, 5, 31, 32, 33, 64, 65, 1080}) {

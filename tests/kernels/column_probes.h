@@ -27,4 +27,10 @@ std::int32_t tileTransposeProblem(std::uint32_t seed);
 // h and rows past its end) for the band starting at y0: 1 + the first wrong lane.
 std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n);
 
+// The limit tests of detection, for random samples, tests, limits and rows (the extremes of
+// each included): a lane keeps its sample only if its row is one of `rows` and its test is at
+// most the limit, equal included, and is zero otherwise. 1 + the first wrong 16-bit lane, or
+// 100 + the first wrong 32-bit lane, of the first wrong round.
+std::int32_t limitTestProblem(std::uint32_t seed);
+
 }  // namespace lintra::testing

@@ -1,6 +1,7 @@
 // Compiled with the AVX-512 level's flags (see CMakeLists.txt); reached only on processors
 // that have it. Plain types only (see column_probes.h).
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -137,6 +138,51 @@ std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
         const bool pairs =
             r < kL / 2 ? ((rows.first >> r) & 1u) != 0 : ((rows.second >> (r - kL / 2)) & 1u) != 0;
         if (luma != expected || pairs != expected) return 1 + r;
+    }
+    return 0;
+}
+
+std::int32_t limitTestProblem(std::uint32_t seed) {
+    std::uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    };
+    // Mostly small values around the limit, now and then an extreme of the lane's range.
+    auto sample16 = [&](std::int32_t around) {
+        const std::uint32_t r = next();
+        if (r % 16 == 0) return static_cast<std::int16_t>(r % 32 == 0 ? -32768 : 32767);
+        return static_cast<std::int16_t>(around + static_cast<std::int32_t>(r >> 8 & 7) - 3);
+    };
+    for (int round = 0; round < 200; ++round) {
+        const std::int16_t limit16 = sample16(static_cast<std::int32_t>(next() >> 20) - 2048);
+        const std::int32_t limit32 = static_cast<std::int32_t>(next() >> 1) - (1 << 30);
+        const std::uint32_t rows = next();
+        alignas(64) std::int16_t v[kL], test[kL], out[kL];
+        alignas(64) std::int32_t test32[kL / 2];
+        for (std::int32_t i = 0; i < kL; ++i) {
+            v[i] = static_cast<std::int16_t>(next() >> 16);
+            test[i] = sample16(limit16);
+        }
+        for (std::int32_t i = 0; i < kL / 2; ++i) {
+            const std::uint32_t r = next() % 8;
+            test32[i] = r == 0 ? INT32_MIN
+                               : (r == 1 ? INT32_MAX : limit32 + static_cast<std::int32_t>(r) - 4);
+        }
+        O::store(out, O::keepAtMost16(static_cast<O::M16>(rows), O::load(v), O::load(test),
+                                      O::set16(limit16)));
+        for (std::int32_t i = 0; i < kL; ++i) {
+            const bool kept = (rows >> i & 1u) != 0 && test[i] <= limit16;
+            if (out[i] != (kept ? v[i] : 0)) return 1 + i;
+        }
+        O::store(out, O::keepAtMost32(static_cast<O::M32>(rows & 0xFFFFu), O::load(v),
+                                      O::load(test32), O::set32(limit32)));
+        for (std::int32_t i = 0; i < kL / 2; ++i) {
+            const bool kept = (rows >> i & 1u) != 0 && test32[i] <= limit32;
+            for (std::int32_t h = 0; h < 2; ++h) {
+                if (out[2 * i + h] != (kept ? v[2 * i + h] : 0)) return 100 + i;
+            }
+        }
     }
     return 0;
 }

@@ -429,6 +429,28 @@ LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* row
     }
 }
 
+// The backward pass's order over the columns w - 1 down to 0, tile by tile: `step(x)` advances
+// the pass by column x and returns what finishing it needs, `finish(x, x0, state)` finishes
+// column x into the tile whose first column is x0, and `toRows(x0, count)` sends a filled
+// tile to the destination. Each column's step is taken before the column to its right is
+// finished: the steps form the pass's chain of dependent operations, and issued first they
+// need not wait behind the finishing, which the processor overlaps with the next steps.
+template <class State, class Step, class Finish, class ToRows>
+LINTRA_PIECE void backwardOverTiles(std::int32_t w, Step&& step, Finish&& finish, ToRows&& toRows) {
+    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
+    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
+        const std::int32_t count = lesser(kTileColumns, w - x0);
+        State pending{};
+        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
+            const State current = step(x);
+            if (x < x0 + count - 1) finish(x + 1, x0, pending);
+            pending = current;
+        }
+        finish(x0, x0, pending);
+        toRows(x0, count);
+    }
+}
+
 // Columns w - 1 down to 0: the backward pass with the recombination, each column's corrections
 // added to its converted source, clamped and converted back, its pixels into the tile; each
 // tile of columns goes to the destination rows once filled.
@@ -464,34 +486,23 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
         O::store(column + kL / 2, pixelsSecond);
     };
     V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
-    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
-    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
-        const std::int32_t count = lesser(kTileColumns, w - x0);
-        // Each column's step is taken before the column to its right is finished: the steps
-        // form the pass's chain of dependent operations, and issued first they need not wait
-        // behind the finishing, which the processor overlaps with the next steps.
-        YccState<O> pending{};
-        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
-            const std::int16_t* comb = lay.comb + x * lay.colPitch;
-            YccState<O> b;
-            if (x == w - 1) {
-                // The pass starts from the last column itself, its half kept whole.
-                sY = O::load(comb);
-                sC0 = O::load(comb + kL);
-                sC1 = O::load(comb + 2 * kL);
-                b = YccState<O>{withOwnHalf<O>(sY, sY, k.luma), withOwnHalf<O>(sC0, sC0, k.chroma),
-                                withOwnHalf<O>(sC1, sC1, k.chroma)};
-            } else {
-                stepColumn<O>(comb, sY, sC0, sC1, k);
-                b = YccState<O>{sY, sC0, sC1};
-            }
-            if (x < x0 + count - 1) finish(x + 1, x0, pending);
-            pending = b;
+    auto step = [&](std::int32_t x) {
+        const std::int16_t* comb = lay.comb + x * lay.colPitch;
+        if (x == w - 1) {
+            // The pass starts from the last column itself, its half kept whole.
+            sY = O::load(comb);
+            sC0 = O::load(comb + kL);
+            sC1 = O::load(comb + 2 * kL);
+            return YccState<O>{withOwnHalf<O>(sY, sY, k.luma), withOwnHalf<O>(sC0, sC0, k.chroma),
+                               withOwnHalf<O>(sC1, sC1, k.chroma)};
         }
-        finish(x0, x0, pending);
+        stepColumn<O>(comb, sY, sC0, sC1, k);
+        return YccState<O>{sY, sC0, sC1};
+    };
+    backwardOverTiles<YccState<O>>(w, step, finish, [&](std::int32_t x0, std::int32_t count) {
         tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
         ahead.advance(kTileColumns);
-    }
+    });
 }
 
 // `pass(kShortDivision, kStream)` with both as std::bool_constant.

@@ -183,33 +183,26 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
                                          O::template srli32<16>(correction[2])));
     };
     V s[3] = {O::zero(), O::zero(), O::zero()};
-    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
-    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
-        const std::int32_t count = lesser(kTileColumns, w - x0);
-        // Each column's step before the column to its right is finished (see
-        // backwardFinishColumns).
-        Back pending{};
-        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
-            const std::int16_t* comb = lay.comb + x * lay.colPitch;
-            const V c[3] = {O::load(comb), O::load(comb + kL), O::load(comb + 2 * kL)};
-            Back back;
-            if (x == w - 1) {
-                // The pass starts from the last column itself, its half kept whole.
-                for (int i = 0; i < 3; ++i) {
-                    s[i] = c[i];
-                    back.b[i] = withOwnHalf<O>(s[i], s[i], k.smoothing);
-                }
-            } else {
-                stepRgb<O>(c, s, k.smoothing);
-                for (int i = 0; i < 3; ++i) back.b[i] = s[i];
+    auto step = [&](std::int32_t x) {
+        const std::int16_t* comb = lay.comb + x * lay.colPitch;
+        const V c[3] = {O::load(comb), O::load(comb + kL), O::load(comb + 2 * kL)};
+        Back back;
+        if (x == w - 1) {
+            // The pass starts from the last column itself, its half kept whole.
+            for (int i = 0; i < 3; ++i) {
+                s[i] = c[i];
+                back.b[i] = withOwnHalf<O>(s[i], s[i], k.smoothing);
             }
-            if (x < x0 + count - 1) finishColumn(x + 1, x0, pending);
-            pending = back;
+        } else {
+            stepRgb<O>(c, s, k.smoothing);
+            for (int i = 0; i < 3; ++i) back.b[i] = s[i];
         }
-        finishColumn(x0, x0, pending);
+        return back;
+    };
+    backwardOverTiles<Back>(w, step, finishColumn, [&](std::int32_t x0, std::int32_t count) {
         tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
         ahead.advance(kTileColumns);
-    }
+    });
 }
 
 template <class O>

@@ -29,16 +29,8 @@ namespace {
 template <class O>
 inline constexpr std::ptrdiff_t kPixelPitch = 2 * O::kLanes;
 
-// Pixels with byte 3 cleared, which no channel uses: the green of a pixel taken with the byte
-// above it is then (G, 0), and its comb needs no masking (see rgbCombHalf).
-template <class O>
-inline typename O::V colourBytesOf(typename O::V p) {
-    return O::andV(p, O::set32(0x00FFFFFF));
-}
-
-// The band's source pixels transposed, byte 3 cleared: per column of `out`, a vector of the
-// pixels of rows 0 .. 15 and one of rows 16 .. 31. (The transposition leaves the arithmetic
-// pipes idle; the clearing costs nothing here and saves detection its masking.)
+// The band's source pixels transposed: per column of `out`, a vector of the pixels of rows
+// 0 .. 15 and one of rows 16 .. 31.
 template <class O, class Rows>
 LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t* out,
                                   std::ptrdiff_t colPitch) {
@@ -47,14 +39,14 @@ LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t
         V pixels[2][4];
         loadFourColumns<O>(from, at, pixels);
         for (int c = 0; c < 4; ++c) {
-            O::store(out + (x + c) * colPitch, colourBytesOf<O>(pixels[0][c]));
-            O::store(out + (x + c) * colPitch + O::kLanes, colourBytesOf<O>(pixels[1][c]));
+            O::store(out + (x + c) * colPitch, pixels[0][c]);
+            O::store(out + (x + c) * colPitch + O::kLanes, pixels[1][c]);
         }
     });
 }
 
-// Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1), byte 3 cleared,
-// as one 64-bit value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row
+// Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
+// value, and of the two below (y0 + kLanes, y0 + kLanes + 1); with n = 1 the one row
 // twice. Rows outside the frame are clamped into it: their comb signal is dropped.
 template <class O>
 LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n,
@@ -67,26 +59,42 @@ LINTRA_STAGE void edgePixels(const SimdFrame& f, std::int32_t y0, std::int32_t n
         const std::uint8_t* b = n == 1 ? a : ColumnBand<O>::rowIn(f, first[side] + 1);
         std::int64_t* out = lay.edgeChroma + side * lay.paddedWidth;
         for (std::int32_t x = 0; x < w; x += kL / 2) {
-            storeSideBySide<O>(colourBytesOf<O>(loadPixels<O>(a, x, w)),
-                               colourBytesOf<O>(loadPixels<O>(b, x, w)), out + x, shift);
+            storeSideBySide<O>(loadPixels<O>(a, x, w), loadPixels<O>(b, x, w), out + x, shift);
         }
     }
 }
 
-// One half of a column (pixels with byte 3 cleared): its (B, R) comb pairs, returned, and its
-// green comb in the low words of `green`, the high words zero; both zero where the vector
-// distance is over the limit or the row has no comb signal (not in `rows`).
+// Weights of the detection's byte multiply-adds, per 32-bit lane of pixels B G R X: 8 (the
+// rows above and below) or -16 (the row itself) on B and R for the (B, R) words, on G for the
+// green word; X, and the high word of green, weighted 0.
 template <class O>
-LINTRA_PIECE typename O::V rgbCombHalf(typename O::V top, typename O::V mid, typename O::V bottom,
-                                       typename O::V limit, typename O::M32 rows,
-                                       typename O::V& green) {
-    using V = typename O::V;
-    const V br = rgbCombOf<O>(blueRedOf<O>(top), blueRedOf<O>(mid), blueRedOf<O>(bottom));
-    const V g = rgbCombOf<O>(O::template srli16<8>(top), O::template srli16<8>(mid),
-                             O::template srli16<8>(bottom));
-    const typename O::M32 kept = O::atMost32(rows, O::maddAdd(O::madd(br, br), g, g), limit);
-    green = O::keepIf32(kept, g);
-    return O::keepIf32(kept, br);
+struct RgbCombWeights {
+    typename O::V blueRed;
+    typename O::V blueRedMid;
+    typename O::V green;
+    typename O::V greenMid;
+    RgbCombWeights()
+        : blueRed(O::set32(0x00080008)),
+          blueRedMid(O::set32(0x00F000F0)),
+          green(O::set32(0x0800)),
+          greenMid(O::set32(0xF000)) {}
+};
+
+// One half of a column: its comb signal 8 * (t + b) - 16 * m of each channel, the bytes
+// widened and weighted in one multiply-add per pixel vector, as (B, R) pairs in `blueRed` and
+// green in the low words of `green`; returns the rows of `rows` whose vector distance is at
+// most the limit.
+template <class O>
+LINTRA_PIECE typename O::M32 rgbCombHalf(typename O::V top, typename O::V mid, typename O::V bottom,
+                                         typename O::V limit, typename O::M32 rows,
+                                         const RgbCombWeights<O>& weights, typename O::V& blueRed,
+                                         typename O::V& green) {
+    blueRed =
+        O::add16(O::add16(O::maddubs(top, weights.blueRed), O::maddubs(bottom, weights.blueRed)),
+                 O::maddubs(mid, weights.blueRedMid));
+    green = O::add16(O::add16(O::maddubs(top, weights.green), O::maddubs(bottom, weights.green)),
+                     O::maddubs(mid, weights.greenMid));
+    return O::atMost32(rows, O::maddAdd(O::madd(blueRed, blueRed), green, green), limit);
 }
 
 // Columns 0 .. w - 1 from the left: comb signal detected and the forward pass advanced.
@@ -101,6 +109,8 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t pw = lay.paddedWidth;
     const V rounding = O::set16(kRgbRounding);
+    const RgbCombWeights<O> weightConstants;
+    const auto& weights = inRegisters<O>(weightConstants);
     // Column x's comb signal, stored for the backward pass and returned.
     struct Comb {
         V c[3];
@@ -110,14 +120,19 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
         const V first = O::load(p), second = O::load(p + kL);
         const V above = O::broadcast64(lay.edgeChroma + x);
         const V below = O::broadcast64(lay.edgeChroma + pw + x);
-        V greenFirst, greenSecond;
-        const V c0 = rgbCombHalf<O>(O::permuteDwords(first, above, shift.firstAbove), first,
-                                    O::permuteDwords(first, second, shift.firstBelow), limit,
-                                    rows.first, greenFirst);
-        const V c1 = rgbCombHalf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
-                                    O::permuteDwords(second, below, shift.secondBelow), limit,
-                                    rows.second, greenSecond);
-        const Comb c{{c0, c1, O::orV(greenFirst, O::template slli32<16>(greenSecond))}};
+        V blueRedFirst, greenFirst, blueRedSecond, greenSecond;
+        const auto keptFirst =
+            rgbCombHalf<O>(O::permuteDwords(first, above, shift.firstAbove), first,
+                           O::permuteDwords(first, second, shift.firstBelow), limit, rows.first,
+                           weights, blueRedFirst, greenFirst);
+        const auto keptSecond =
+            rgbCombHalf<O>(O::permuteDwords(second, first, shift.secondAbove), second,
+                           O::permuteDwords(second, below, shift.secondBelow), limit, rows.second,
+                           weights, blueRedSecond, greenSecond);
+        // Green of rows 16 .. 31 moves up into the high words.
+        const Comb c{
+            {O::keepIf32(keptFirst, blueRedFirst), O::keepIf32(keptSecond, blueRedSecond),
+             O::orIf32(keptFirst, O::keepShiftedUp32(keptSecond, greenSecond), greenFirst)}};
         std::int16_t* comb = lay.comb + x * lay.colPitch;
         for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c.c[i]);
         return c;

@@ -86,6 +86,9 @@ struct Avx512Ops {
     static V min16(V a, V b) { return _mm512_min_epi16(a, b); }
     static V abs16(V v) { return _mm512_abs_epi16(v); }
     static V madd(V a, V b) { return _mm512_madd_epi16(a, b); }
+    // Unsigned bytes of a times signed bytes of b, adjacent products summed into 16-bit lanes
+    // (saturating; the weights used keep every sum far from it).
+    static V maddubs(V a, V b) { return _mm512_maddubs_epi16(a, b); }
     // acc + madd(a, b) in one operation (VNNI); both wrap modulo 2^32 alike.
     static V maddAdd(V acc, V a, V b) { return _mm512_dpwssd_epi32(acc, a, b); }
     static V mulhiU16(V a, V b) { return _mm512_mulhi_epu16(a, b); }
@@ -116,6 +119,10 @@ struct Avx512Ops {
     static V keepAtMost32(M32 rows, V v, V test, V limit) {
         return keepIf32(atMost32(rows, test, limit), v);
     }
+    // v << 16 in the lanes of m, zero elsewhere.
+    static V keepShiftedUp32(M32 m, V v) { return _mm512_maskz_slli_epi32(m, v, 16); }
+    // a | b in the lanes of m, a elsewhere.
+    static V orIf32(M32 m, V a, V b) { return _mm512_mask_or_epi32(a, m, a, b); }
     static V incrementIf16(M16 m, V v) {
         return _mm512_mask_add_epi16(v, m, v, _mm512_set1_epi16(1));
     }

@@ -38,6 +38,12 @@ TEST_F(ColumnKernels, LimitTestsKeepRowsAtMostTheLimit) {
     }
 }
 
+TEST_F(ColumnKernels, RgbCombOfEveryChannelAtItsExtremes) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        EXPECT_EQ(rgbCombProblem(seed), 0) << "seed " << seed;
+    }
+}
+
 TEST_F(ColumnKernels, RowsWithCombSignal) {
     for (const std::int32_t n : {1, 2}) {
         for (const std::int32_t h : {3, 5, 31, 32, 33, 64, 65, 1080}) {

@@ -33,4 +33,11 @@ std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n);
 // 100 + the first wrong 32-bit lane, of the first wrong round.
 std::int32_t limitTestProblem(std::uint32_t seed);
 
+// RGB detection of one half column, for random pixels (bytes often at 0 or 255, byte 3 too):
+// 8 * (above + below) - 16 * own of each channel, (B, R) in pairs, green in the low words and
+// zero above them, and the rows kept where the squared distance is at most the limit; then
+// the green moved up and joined as the kernel does. 1 + the first wrong pair, 100 + the first
+// wrong green, 200 + the first wrong row kept, 300 or 400 + the first wrong joined lane.
+std::int32_t rgbCombProblem(std::uint32_t seed);
+
 }  // namespace lintra::testing

@@ -7,6 +7,7 @@
 
 #include "engine/x86/band_frame.h"
 #include "engine/x86/column_frame.h"
+#include "engine/x86/column_rgb.h"
 #include "engine/x86/ops_avx512.h"
 #include "tests/kernels/column_probes.h"
 
@@ -182,6 +183,61 @@ std::int32_t limitTestProblem(std::uint32_t seed) {
             for (std::int32_t h = 0; h < 2; ++h) {
                 if (out[2 * i + h] != (kept ? v[2 * i + h] : 0)) return 100 + i;
             }
+        }
+    }
+    return 0;
+}
+
+std::int32_t rgbCombProblem(std::uint32_t seed) {
+    std::uint32_t state = seed;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    };
+    // Bytes at 0 or 255 half of the time, so that every channel reaches both ends of its comb.
+    auto byte = [&] {
+        const std::uint32_t r = next() >> 8;
+        return static_cast<std::uint8_t>(r % 4 == 0 ? 0 : (r % 4 == 1 ? 255 : r >> 4));
+    };
+    const x86::RgbCombWeights<O> weights;
+    for (int round = 0; round < 200; ++round) {
+        alignas(64) std::uint8_t pixels[3][4 * kL / 2];
+        for (auto& vector : pixels) {
+            for (auto& b : vector) b = byte();
+        }
+        const std::int32_t limit = static_cast<std::int32_t>(next() % (3 * 4080 * 4080));
+        const std::uint32_t rows = next() & 0xFFFFu;
+        V blueRed, green;
+        const O::M32 kept = x86::rgbCombHalf<O>(O::load(pixels[0]), O::load(pixels[1]),
+                                                O::load(pixels[2]), O::set32(limit),
+                                                static_cast<O::M32>(rows), weights, blueRed, green);
+        alignas(64) std::int16_t br[kL], g[kL];
+        O::store(br, blueRed);
+        O::store(g, green);
+        for (std::int32_t i = 0; i < kL / 2; ++i) {
+            // Bytes B G R X; X takes no part.
+            std::int32_t comb[3], distance = 0;
+            for (std::int32_t c = 0; c < 3; ++c) {
+                comb[c] =
+                    8 * pixels[0][4 * i + c] + 8 * pixels[2][4 * i + c] - 16 * pixels[1][4 * i + c];
+                distance += comb[c] * comb[c];
+            }
+            if (br[2 * i] != comb[0] || br[2 * i + 1] != comb[2]) return 1 + i;
+            if (g[2 * i] != comb[1] || g[2 * i + 1] != 0) return 100 + i;
+            const bool keep = (rows >> i & 1u) != 0 && distance <= limit;
+            if (((kept >> i & 1u) != 0) != keep) return 200 + i;
+        }
+        // Green of a second half moves up into the high words where kept; the first half's
+        // low words join in where it is kept.
+        const V up = O::keepShiftedUp32(kept, green);
+        const V both = O::orIf32(static_cast<O::M32>(~kept), up, green);
+        alignas(64) std::int16_t u[kL], b2[kL];
+        O::store(u, up);
+        O::store(b2, both);
+        for (std::int32_t i = 0; i < kL / 2; ++i) {
+            const bool k = (kept >> i & 1u) != 0;
+            if (u[2 * i] != 0 || u[2 * i + 1] != (k ? g[2 * i] : 0)) return 300 + i;
+            if (b2[2 * i] != (k ? 0 : g[2 * i]) || b2[2 * i + 1] != u[2 * i + 1]) return 400 + i;
         }
     }
     return 0;

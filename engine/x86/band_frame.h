@@ -82,6 +82,17 @@ bool streamsDestination(const SimdFrame& f) {
            f.destinationStride % kVector == 0;
 }
 
+// The first pixel column at which every destination row reaches a vector boundary (0 ..
+// kLanes / 2 - 1), or -1 where the rows share none: the distance between rows is not a whole
+// number of vectors, or the pixels are not on 4-byte boundaries.
+template <class O>
+std::int32_t destinationPhase(const SimdFrame& f) {
+    constexpr std::ptrdiff_t kVector = sizeof(typename O::V);
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(f.destination);
+    if (f.destinationStride % kVector != 0 || address % 4 != 0) return -1;
+    return static_cast<std::int32_t>((kVector - address % kVector) % kVector / 4);
+}
+
 // Calls `row` with std::true_type where the frame's rows are streamed, else std::false_type.
 template <class F>
 inline void withStreaming(bool stream, F&& row) {

@@ -251,6 +251,18 @@ struct ColumnBand {
     ReadAhead ahead;
 };
 
+// How the column kernels write the destination: tiles placed on the rows' vector boundaries
+// where they share them (phase, else 0), and streamed there for large frames, wherever the
+// frame itself starts.
+template <class O>
+struct ColumnDestination {
+    std::int32_t phase;
+    bool stream;
+    explicit ColumnDestination(const SimdFrame& f)
+        : phase(destinationPhase<O>(f) < 0 ? 0 : destinationPhase<O>(f)),
+          stream(f.streamDestination != 0 && destinationPhase<O>(f) >= 0) {}
+};
+
 // `band(b, y0)` for each band of the frame, then the fence that streaming stores need.
 template <class O, class Band>
 inline void forEachColumnBand(const SimdFrame& f, std::int32_t n, bool stream, Band&& band) {
@@ -429,6 +441,14 @@ LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* row
     }
 }
 
+// The tiles' first columns: every tile but the row's first and last begins on a vector
+// boundary of the destination rows (at columns phase + kTileColumns * k, see
+// destinationPhase), so that each of its rows is one aligned vector, which can be streamed
+// wherever the frame itself starts; the first and last tiles may be narrower.
+inline std::int32_t tileStart(std::int32_t end, std::int32_t phase) {
+    return end - 1 < phase ? 0 : end - 1 - (end - 1 - phase) % kTileColumns;
+}
+
 // The backward pass's order over the columns w - 1 down to 0, tile by tile: `step(x)` advances
 // the pass by column x and returns what finishing it needs, `finish(x, x0, state)` finishes
 // column x into the tile whose first column is x0, and `toRows(x0, count)` sends a filled
@@ -436,18 +456,19 @@ LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* row
 // finished: the steps form the pass's chain of dependent operations, and issued first they
 // need not wait behind the finishing, which the processor overlaps with the next steps.
 template <class State, class Step, class Finish, class ToRows>
-LINTRA_PIECE void backwardOverTiles(std::int32_t w, Step&& step, Finish&& finish, ToRows&& toRows) {
-    const std::int32_t lastTile = (w - 1) / kTileColumns * kTileColumns;
-    for (std::int32_t x0 = lastTile; x0 >= 0; x0 -= kTileColumns) {
-        const std::int32_t count = lesser(kTileColumns, w - x0);
+LINTRA_PIECE void backwardOverTiles(std::int32_t w, std::int32_t phase, Step&& step,
+                                    Finish&& finish, ToRows&& toRows) {
+    for (std::int32_t end = w; end > 0;) {
+        const std::int32_t x0 = tileStart(end, phase);
         State pending{};
-        for (std::int32_t x = x0 + count - 1; x >= x0; --x) {
+        for (std::int32_t x = end - 1; x >= x0; --x) {
             const State current = step(x);
-            if (x < x0 + count - 1) finish(x + 1, x0, pending);
+            if (x < end - 1) finish(x + 1, x0, pending);
             pending = current;
         }
         finish(x0, x0, pending);
-        toRows(x0, count);
+        toRows(x0, end - x0);
+        end = x0;
     }
 }
 
@@ -455,7 +476,7 @@ LINTRA_PIECE void backwardOverTiles(std::int32_t w, Step&& step, Finish&& finish
 // added to its converted source, clamped and converted back, its pixels into the tile; each
 // tile of columns goes to the destination rows once filled.
 template <class O, bool kShortDivision, bool kStream>
-LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
+LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w, std::int32_t phase,
                                         std::uint8_t* const* rows, std::int32_t rowCount,
                                         const YccPasses<O>& passes, const ToRgb<O>& constants,
                                         ReadAhead& ahead) {
@@ -499,10 +520,11 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
         stepColumn<O>(comb, sY, sC0, sC1, k);
         return YccState<O>{sY, sC0, sC1};
     };
-    backwardOverTiles<YccState<O>>(w, step, finish, [&](std::int32_t x0, std::int32_t count) {
-        tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
-        ahead.advance(kTileColumns);
-    });
+    backwardOverTiles<YccState<O>>(w, phase, step, finish,
+                                   [&](std::int32_t x0, std::int32_t count) {
+                                       tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
+                                       ahead.advance(kTileColumns);
+                                   });
 }
 
 // `pass(kShortDivision, kStream)` with both as std::bool_constant.
@@ -523,7 +545,7 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    const bool stream = streamsDestination<O>(f);
+    const ColumnDestination<O> to(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
     const ToRgb<O> toRgbConstants;
@@ -538,16 +560,16 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
-    forEachColumnBand<O>(f, n, stream, [&](ColumnBand<O>& band, std::int32_t y0) {
+    forEachColumnBand<O>(f, n, to.stream, [&](ColumnBand<O>& band, std::int32_t y0) {
         band.withSourceRows(f, [&](const auto& rows) {
             convertColumns<O>(rows, w, lay.converted, lay.colPitch, toYcc);
         });
         convertEdges<O>(f, y0, n, lay, shift, toYcc);
         detectForwardColumns<O>(lay, w, shift, combRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, band.ahead);
-        withDivisionAndStreaming(shortDivision, stream, [&](auto kShort, auto kStream) {
-            backwardFinishColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
-                                                      passes, toRgb, band.ahead);
+        withDivisionAndStreaming(shortDivision, to.stream, [&](auto kShort, auto kStream) {
+            backwardFinishColumns<O, kShort, kStream>(lay, w, to.phase, band.destination,
+                                                      band.rowCount, passes, toRgb, band.ahead);
         });
     });
 }

@@ -166,8 +166,9 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
 // finishRgbPixels), the pixels gathered in tiles for the destination rows.
 template <class O, bool kShortDivision, bool kStream>
 LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t w,
-                                           std::uint8_t* const* rows, std::int32_t rowCount,
-                                           const RgbPasses<O>& passes, ReadAhead& ahead) {
+                                           std::int32_t phase, std::uint8_t* const* rows,
+                                           std::int32_t rowCount, const RgbPasses<O>& passes,
+                                           ReadAhead& ahead) {
     using V = typename O::V;
     const auto& k = inRegisters<O>(passes);
     constexpr std::int32_t kL = O::kLanes;
@@ -214,7 +215,7 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
         }
         return back;
     };
-    backwardOverTiles<Back>(w, step, finishColumn, [&](std::int32_t x0, std::int32_t count) {
+    backwardOverTiles<Back>(w, phase, step, finishColumn, [&](std::int32_t x0, std::int32_t count) {
         tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
         ahead.advance(kTileColumns);
     });
@@ -226,21 +227,21 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    const bool stream = streamsDestination<O>(f);
+    const ColumnDestination<O> to(f);
     const ColumnShifts<O> shiftConstants(n);
     const ColumnShifts<O>& shift = fromMemory(shiftConstants);
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),
                               divisorOf<O, 3>(p.g, p.shortMagic)};
     const typename O::V limit = O::set32(p.vertical);
-    forEachColumnBand<O>(f, n, stream, [&](ColumnBand<O>& band, std::int32_t y0) {
+    forEachColumnBand<O>(f, n, to.stream, [&](ColumnBand<O>& band, std::int32_t y0) {
         band.withSourceRows(f, [&](const auto& rows) {
             transposePixels<O>(rows, w, lay.converted, kPixelPitch<O>);
         });
         edgePixels<O>(f, y0, n, lay, shift);
         detectForwardRgbColumns<O>(lay, w, shift, combRows<O>(y0, h, n), limit, passes, band.ahead);
-        withDivisionAndStreaming(p.shortMagic != 0, stream, [&](auto kShort, auto kStream) {
-            backwardFinishRgbColumns<O, kShort, kStream>(lay, w, band.destination, band.rowCount,
-                                                         passes, band.ahead);
+        withDivisionAndStreaming(p.shortMagic != 0, to.stream, [&](auto kShort, auto kStream) {
+            backwardFinishRgbColumns<O, kShort, kStream>(lay, w, to.phase, band.destination,
+                                                         band.rowCount, passes, band.ahead);
         });
     });
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
@@ -23,6 +24,7 @@ struct Case {
     Content content;
     FilterSettings settings;
     std::int32_t destinationAlignment = 1;
+    std::int32_t destinationOffset = 0;  // bytes past a multiple of the alignment
 };
 
 std::int32_t rowGap(std::mt19937& rng, std::int32_t width) {
@@ -54,10 +56,12 @@ bool checkCase(const Case& c, std::uint32_t seed) {
     std::mt19937 rng(seed);
     GuardedFrame source(c.width, c.height, c.sourceGap);
     fillFrame(source, c.content, rng);
-    GuardedFrame expected(c.width, c.height, c.destinationGap, c.destinationAlignment);
+    GuardedFrame expected(c.width, c.height, c.destinationGap, c.destinationAlignment,
+                          c.destinationOffset);
     reference::filterFrame(c.settings, source.view(), expected.view());
     for (const CpuLevel level : availableLevels()) {
-        GuardedFrame destination(c.width, c.height, c.destinationGap, c.destinationAlignment);
+        GuardedFrame destination(c.width, c.height, c.destinationGap, c.destinationAlignment,
+                                 c.destinationOffset);
         FilterInstance instance{};
         instance.settings = c.settings;
         EXPECT_EQ(startRun(instance, source.view(), level), 0);
@@ -214,6 +218,41 @@ TEST(FrameComparison, LargeFramesStreamedWhereAligned) {
             c.settings.rgbProcessing = mode % 2;
             c.settings.testMode = mode / 2;
             if (!checkCase(c, 600000 + static_cast<std::uint32_t>(l.width * 4 + mode))) return;
+        }
+    }
+}
+
+// Rows a whole number of vectors apart whose first pixel is not on a vector boundary: the
+// tiles of the column kernels are placed on the rows' boundaries (narrower tiles at both
+// ends of a row), and frames of 4 MiB and more are streamed there. Every phase of the
+// boundary against the row's ends, in every mode, small frames and large.
+TEST(FrameComparison, DestinationOffTheVectorBoundary) {
+    struct Off {
+        std::int32_t width, height, offset;
+    };
+    std::vector<Off> cases;
+    for (const std::int32_t offset : {4, 16, 28, 36, 60}) {
+        for (const std::int32_t width : {2, 15, 16, 17, 33, 47, 100})
+            cases.push_back({width, 40, offset});
+    }
+    for (const std::int32_t offset : {4, 36}) cases.push_back({1024, 1030, offset});
+    std::uint32_t seed = 700000;
+    for (const Off o : cases) {
+        for (const std::int32_t mode : {0, 1, 2, 3}) {
+            std::mt19937 rng(++seed);
+            Case c = randomCase(rng, 1, 1);
+            c.width = o.width;
+            c.height = o.height;
+            c.sourceGap = 0;
+            // The row distance a whole number of 64-byte vectors.
+            c.destinationGap = (64 - o.width * 4 % 64) % 64;
+            c.destinationAlignment = 64;
+            c.destinationOffset = o.offset;
+            c.content = Content::pattern;
+            if (o.height > 100) setDefaults(c.settings);
+            c.settings.rgbProcessing = mode % 2;
+            c.settings.testMode = mode / 2;
+            if (!checkCase(c, seed)) return;
         }
     }
 }

@@ -8,7 +8,7 @@ constexpr std::intptr_t kMargin = 64;
 }
 
 GuardedFrame::GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap,
-                           std::int32_t alignment) {
+                           std::int32_t alignment, std::int32_t offset) {
     const std::intptr_t rowBytes = std::intptr_t{width} * 4;
     const std::intptr_t stride = rowBytes + rowGap;
     const std::intptr_t span = height > 0 ? std::abs(stride) * (height - 1) + rowBytes : 0;
@@ -16,8 +16,9 @@ GuardedFrame::GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t
     isPixel_.assign(storage_.size(), false);
     const auto align = static_cast<std::uintptr_t>(alignment < 1 ? 1 : alignment);
     const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(storage_.data()) + kMargin;
+    const std::uintptr_t past = static_cast<std::uintptr_t>(offset < 0 ? 0 : offset) % align;
     const std::intptr_t lowest =
-        kMargin + static_cast<std::intptr_t>((align - address % align) % align);
+        kMargin + static_cast<std::intptr_t>((align + past - address % align) % align);
     // With a negative row distance the first row is the highest in memory.
     const std::intptr_t first = stride < 0 ? lowest + span - rowBytes : lowest;
     view_ = FrameView{storage_.data() + first, width, height, rowGap};

@@ -17,9 +17,9 @@ class GuardedFrame {
     // rowGap may be negative: with a negative row distance the frame runs bottom-up, its
     // pixel reference pointing at the highest row in memory. Row distances shorter than a
     // row make the rows overlap; the buffer still holds them all. The lowest pixel byte in
-    // memory lies on a multiple of `alignment` bytes (at most 64).
+    // memory lies `offset` bytes past a multiple of `alignment` bytes (at most 64).
     GuardedFrame(std::int32_t width, std::int32_t height, std::int32_t rowGap = 0,
-                 std::int32_t alignment = 1);
+                 std::int32_t alignment = 1, std::int32_t offset = 0);
 
     FrameView view() const { return view_; }
     std::uint8_t* pixel(std::int32_t x, std::int32_t y) const;

@@ -40,14 +40,38 @@ struct Case {
     bool rgb;
     bool testMode;
     CpuLevel cap;
+    std::int32_t destinationOffset = 0;  // bytes past a 64-byte boundary
+};
+
+// Frames placed as hosts hand them: the first pixel on a 64-byte boundary, as ffmpeg's frames
+// are, or a given number of bytes past one (where plain allocation leaves it), the same in
+// every repetition, so that each case always takes the same way through the stores.
+class PlacedPixels {
+  public:
+    void assign(const std::vector<std::uint32_t>& pixels, std::int32_t offset) {
+        storage_.assign(pixels.size() + kSlack, 0);
+        const auto address = reinterpret_cast<std::uintptr_t>(storage_.data());
+        first_ = reinterpret_cast<std::uint32_t*>((address + 63) / 64 * 64 +
+                                                  static_cast<std::uintptr_t>(offset));
+        count_ = pixels.size();
+        std::copy(pixels.begin(), pixels.end(), first_);
+    }
+    std::uint32_t* data() { return first_; }
+    std::size_t size() const { return count_; }
+
+  private:
+    static constexpr std::size_t kSlack = 32;  // 128 bytes: room for any placement
+    std::vector<std::uint32_t> storage_;
+    std::uint32_t* first_ = nullptr;
+    std::size_t count_ = 0;
 };
 
 struct Frames {
-    std::vector<std::uint32_t> source;
-    std::vector<std::uint32_t> destination;
+    PlacedPixels source;
+    PlacedPixels destination;
 };
 
-FrameView viewOf(std::vector<std::uint32_t>& pixels, std::int32_t w, std::int32_t h) {
+FrameView viewOf(PlacedPixels& pixels, std::int32_t w, std::int32_t h) {
     return FrameView{reinterpret_cast<std::uint8_t*>(pixels.data()), w, h, 0};
 }
 
@@ -96,9 +120,11 @@ double memcpySeconds(Frames& f) {
 
 void runCase(benchmark::State& state, const Case& c) {
     Frames f;
-    f.source = c.scene == Scene::sample ? syntheticScene(c.width, c.height)
-                                        : noiseFrame(c.width, c.height);
-    f.destination.assign(f.source.size(), 0);
+    const std::vector<std::uint32_t> scene = c.scene == Scene::sample
+                                                 ? syntheticScene(c.width, c.height)
+                                                 : noiseFrame(c.width, c.height);
+    f.source.assign(scene, 0);
+    f.destination.assign(std::vector<std::uint32_t>(scene.size(), 0), c.destinationOffset);
     const FrameView in = viewOf(f.source, c.width, c.height);
     const FrameView out = viewOf(f.destination, c.width, c.height);
     const double reference = referenceSeconds(c, f);
@@ -148,6 +174,7 @@ std::vector<Case> cases() {
         {"yuv_576p/best", 720, 576, Scene::sample, false, false, best},
         {"yuv_test_1080p/best", 1920, 1080, Scene::sample, false, true, best},
         {"rgb_test_1080p/best", 1920, 1080, Scene::sample, true, true, best},
+        {"yuv_1080p_offset16/best", 1920, 1080, Scene::sample, false, false, best, 16},
     };
     return list;
 }

@@ -73,15 +73,6 @@ inline void backwardReadingAhead(std::int32_t w, std::int32_t rows, Backward&& b
     }
 }
 
-// Streaming stores need every row to start on a vector boundary.
-template <class O>
-bool streamsDestination(const SimdFrame& f) {
-    constexpr std::ptrdiff_t kVector = sizeof(typename O::V);
-    return f.streamDestination != 0 &&
-           reinterpret_cast<std::uintptr_t>(f.destination) % kVector == 0 &&
-           f.destinationStride % kVector == 0;
-}
-
 // The first pixel column at which every destination row reaches a vector boundary (0 ..
 // kLanes / 2 - 1), or -1 where the rows share none: the distance between rows is not a whole
 // number of vectors, or the pixels are not on 4-byte boundaries.
@@ -92,6 +83,18 @@ std::int32_t destinationPhase(const SimdFrame& f) {
     if (f.destinationStride % kVector != 0 || address % 4 != 0) return -1;
     return static_cast<std::int32_t>((kVector - address % kVector) % kVector / 4);
 }
+
+// How the kernels write the destination: rows (or the tiles of the column kernels) laid
+// against the rows' vector boundaries where they share them (phase, else 0), and large frames
+// streamed there, wherever the frame itself starts (streaming stores need a boundary).
+template <class O>
+struct DestinationStores {
+    std::int32_t phase;
+    bool stream;
+    explicit DestinationStores(const SimdFrame& f)
+        : phase(destinationPhase<O>(f) < 0 ? 0 : destinationPhase<O>(f)),
+          stream(f.streamDestination != 0 && destinationPhase<O>(f) >= 0) {}
+};
 
 // Calls `row` with std::true_type where the frame's rows are streamed, else std::false_type.
 template <class F>
@@ -116,7 +119,8 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
-    const bool stream = streamsDestination<O>(f);
+    const DestinationStores<O> to(f);
+    const bool stream = to.stream;
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
     const ToRgb<O> toRgbConstants(p.testMode != 0 ? kTestModeOffset : 0);
@@ -148,7 +152,11 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
 
     if (p.testMode != 0) {
         // Row by row, in pieces: each piece converts the row below that detection needs,
-        // then detects and writes, while the row after that is read ahead.
+        // then detects and writes, while the row after that is read ahead. Streamed only where
+        // the rows start on a vector boundary: each vector of pixels reads nine of converted
+        // samples, which would all straddle cache lines if laid against the destination's
+        // boundaries instead, and that costs more than streaming saves.
+        const bool streamRows = stream && to.phase == 0;
         convertBefore(n);
         for (std::int32_t y = 0; y < h; ++y) {
             const std::int32_t below = y + n;
@@ -169,7 +177,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                         pairs[i] = ringChroma(y + (i - 1) * n) + 2 * x;
                     }
                 }
-                withStreaming(stream, [&](auto s) {
+                withStreaming(streamRows, [&](auto s) {
                     testYccRow<O, decltype(s)::value>(comb ? luma : nullptr, pairs,
                                                       destinationRow(y) + 4 * x, pixels, lumaLimit,
                                                       chromaLimit, toRgb);
@@ -177,7 +185,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
                 ahead.advance(count);
             }
         }
-        if (stream) O::fence();
+        if (streamRows) O::fence();
         return;
     }
     const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
@@ -222,7 +230,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             withStreaming(stream, [&](auto s) {
                 finishYccRow<O, decltype(s)::value>(
                     ringLuma(y), ringChroma(y), lay.cols + r * rowPitch,
-                    lay.cols + r * rowPitch + pw, destinationRow(y), w, toRgb);
+                    lay.cols + r * rowPitch + pw, destinationRow(y), w, to.phase, toRgb);
             });
             ahead.advance(w);
         }
@@ -239,7 +247,8 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     const std::int32_t sw = lay.stripWidth;
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
-    const bool stream = streamsDestination<O>(f);
+    const DestinationStores<O> to(f);
+    const bool stream = to.stream;
     auto stripBlueRed = [&](std::int32_t r) { return lay.strip + r * lay.stripPitch; };
     auto stripGreen = [&](std::int32_t r) { return stripBlueRed(r) + 2 * sw; };
     const typename O::V limit = O::set32(p.vertical);
@@ -263,7 +272,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         for (std::int32_t y = 0; y < h; ++y) {
             detectInto(y, 0, pw, blueRed, green);
             withStreaming(stream, [&](auto s) {
-                testRgbRow<O, decltype(s)::value>(blueRed, green, destinationRow(y), w);
+                testRgbRow<O, decltype(s)::value>(blueRed, green, destinationRow(y), w, to.phase);
             });
         }
         if (stream) O::fence();
@@ -305,7 +314,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
             withStreaming(stream, [&](auto s) {
                 finishRgbRow<O, decltype(s)::value>(sourceRow(y), lay.cols + r * rowPitch,
                                                     lay.cols + r * rowPitch + 2 * pw,
-                                                    destinationRow(y), w);
+                                                    destinationRow(y), w, to.phase);
             });
             ahead.advance(w);
         }

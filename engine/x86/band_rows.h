@@ -21,6 +21,17 @@ inline typename O::V combOf(typename O::V top, typename O::V mid, typename O::V 
     return O::sub16(O::add16(O::template srai16<1>(top), O::template srai16<1>(bottom)), mid);
 }
 
+// A row of w pixels, kLanes at a time: `pixels(x, end)` makes the pixels from x on and stores
+// those before `end`. With phase s (the first column on a vector boundary of the destination,
+// see destinationPhase) the first s pixels are made on their own, so that from s on every
+// vector of kLanes / 2 pixels is stored on a boundary, where it can be streamed. Pixels made
+// past a row's end (from whatever lies beyond its samples, inside the scratch) are not stored.
+template <class O, class Pixels>
+inline void alongRow(std::int32_t w, std::int32_t phase, Pixels&& pixels) {
+    if (phase > 0) pixels(0, phase < w ? phase : w);
+    for (std::int32_t x = phase; x < w; x += O::kLanes) pixels(x, w);
+}
+
 // The comb signal of one vector of luma samples (rows above, at and below, from element i
 // on), zero where it departs by more than the limit.
 template <class O>
@@ -63,7 +74,7 @@ template <class O, bool kStream>
 LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chroma,
                                const std::int16_t* lumaCorrection,
                                const std::int16_t* chromaCorrection, std::uint8_t* destination,
-                               std::int32_t w, const ToRgb<O>& constants) {
+                               std::int32_t w, std::int32_t phase, const ToRgb<O>& constants) {
     const auto& k = inRegisters<O>(constants);
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
@@ -72,11 +83,11 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
     auto sum = [&](const std::int16_t* source, const std::int16_t* correction) {
         return O::min16(O::max16(O::add16(O::load(source), O::load(correction)), lo), hi);
     };
-    for (std::int32_t x = 0; x < w; x += kL) {
+    alongRow<O>(w, phase, [&](std::int32_t x, std::int32_t end) {
         storeYccPixels<O, true, kStream>(
             sum(luma + x, lumaCorrection + x), sum(chroma + 2 * x, chromaCorrection + 2 * x),
-            sum(chroma + 2 * x + kL, chromaCorrection + 2 * x + kL), k, destination, x, w);
-    }
+            sum(chroma + 2 * x + kL, chromaCorrection + 2 * x + kL), k, destination, x, end);
+    });
 }
 
 // Test mode: a row's comb signal, detected from the converted rows above, at and below it
@@ -183,18 +194,18 @@ LINTRA_PIECE void finishRgbPixels(const std::uint8_t* source, const std::int16_t
 
 template <class O, bool kStream>
 LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* blueRed,
-                               const std::int16_t* green, std::uint8_t* destination,
-                               std::int32_t w) {
+                               const std::int16_t* green, std::uint8_t* destination, std::int32_t w,
+                               std::int32_t phase) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     // Packed per block: B R of four pixels, then G X; to B G R 0 (byte-shuffle levels).
     const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
-    for (std::int32_t x = 0; x < w; x += kL) {
+    alongRow<O>(w, phase, [&](std::int32_t x, std::int32_t end) {
         const V g = O::load(green + x);
-        finishRgbPixels<O, kStream>(source, blueRed, O::widenLo(g), order, destination, x, w);
+        finishRgbPixels<O, kStream>(source, blueRed, O::widenLo(g), order, destination, x, end);
         finishRgbPixels<O, kStream>(source, blueRed, O::widenHi(g), order, destination, x + kL / 2,
-                                    w);
-    }
+                                    end);
+    });
 }
 
 // 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
@@ -213,16 +224,16 @@ inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
 
 template <class O, bool kStream>
 LINTRA_STAGE void testRgbRow(const std::int16_t* blueRed, const std::int16_t* green,
-                             std::uint8_t* destination, std::int32_t w) {
+                             std::uint8_t* destination, std::int32_t w, std::int32_t phase) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
-    for (std::int32_t x = 0; x < w; x += kL) {
+    alongRow<O>(w, phase, [&](std::int32_t x, std::int32_t end) {
         const V g = O::load(green + x);
-        storePixels<O, kStream>(destination, x, w,
+        storePixels<O, kStream>(destination, x, end,
                                 testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
-        storePixels<O, kStream>(destination, x + kL / 2, w,
+        storePixels<O, kStream>(destination, x + kL / 2, end,
                                 testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
-    }
+    });
 }
 
 }  // namespace

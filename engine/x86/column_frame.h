@@ -251,18 +251,6 @@ struct ColumnBand {
     ReadAhead ahead;
 };
 
-// How the column kernels write the destination: tiles placed on the rows' vector boundaries
-// where they share them (phase, else 0), and streamed there for large frames, wherever the
-// frame itself starts.
-template <class O>
-struct ColumnDestination {
-    std::int32_t phase;
-    bool stream;
-    explicit ColumnDestination(const SimdFrame& f)
-        : phase(destinationPhase<O>(f) < 0 ? 0 : destinationPhase<O>(f)),
-          stream(f.streamDestination != 0 && destinationPhase<O>(f) >= 0) {}
-};
-
 // `band(b, y0)` for each band of the frame, then the fence that streaming stores need.
 template <class O, class Band>
 inline void forEachColumnBand(const SimdFrame& f, std::int32_t n, bool stream, Band&& band) {
@@ -545,7 +533,7 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    const ColumnDestination<O> to(f);
+    const DestinationStores<O> to(f);
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
     const ToRgb<O> toRgbConstants;

@@ -227,7 +227,7 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     ColumnLayout lay;
     columnLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
     const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    const ColumnDestination<O> to(f);
+    const DestinationStores<O> to(f);
     const ColumnShifts<O> shiftConstants(n);
     const ColumnShifts<O>& shift = fromMemory(shiftConstants);
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),

@@ -196,9 +196,9 @@ TEST(FrameComparison, ShortDivisionAtItsLimit) {
     }
 }
 
-// Destinations of 4 MiB and more are written with streaming stores where every row starts on
-// a vector boundary: such frames in every mode, rows aligned for every level (also bottom-up)
-// and rows that are not.
+// Destinations of 4 MiB and more are written with streaming stores where the rows are a whole
+// number of vectors apart: such frames in every mode, rows on a boundary for every level (also
+// bottom-up), rows off one, and rows that share no boundary.
 TEST(FrameComparison, LargeFramesStreamedWhereAligned) {
     struct Large {
         std::int32_t width, height, destinationGap, alignment;

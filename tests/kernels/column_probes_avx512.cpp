@@ -22,6 +22,16 @@ std::uintptr_t addressOf(const void* p) {
     return reinterpret_cast<std::uintptr_t>(p);
 }
 
+// The probes' random numbers: a plain linear congruential generator (no library template is
+// instantiated here, see column_probes.h), the same sequence for the same seed.
+struct Lcg {
+    std::uint32_t state;
+    std::uint32_t operator()() {
+        state = state * 1664525u + 1013904223u;
+        return state;
+    }
+};
+
 // Row `row` of the band (0 .. kL - 1), or of an edge (1000 + its offset from the band's start).
 std::int32_t sampleOf(std::int32_t row) {
     return row < 0 || row >= kL ? 1000 + row : row;
@@ -144,11 +154,7 @@ std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
 }
 
 std::int32_t limitTestProblem(std::uint32_t seed) {
-    std::uint32_t state = seed;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state;
-    };
+    Lcg next{seed};
     // Mostly small values around the limit, now and then an extreme of the lane's range.
     auto sample16 = [&](std::int32_t around) {
         const std::uint32_t r = next();
@@ -189,11 +195,7 @@ std::int32_t limitTestProblem(std::uint32_t seed) {
 }
 
 std::int32_t rgbCombProblem(std::uint32_t seed) {
-    std::uint32_t state = seed;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state;
-    };
+    Lcg next{seed};
     // Bytes at 0 or 255 half of the time, so that every channel reaches both ends of its comb.
     auto byte = [&] {
         const std::uint32_t r = next() >> 8;

@@ -282,13 +282,11 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
     }
 }
 
-// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc). kStream: see storePixels.
-template <class O, bool kInRange = false, bool kStream = false>
-LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
-                                 const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
-                                 std::int32_t w) {
-    using V = typename O::V;
-    V first, second;
+// One vector of luma samples and its two vectors of (Cr, Cb) pairs to two vectors of pixels.
+// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
+template <class O, bool kInRange>
+LINTRA_PIECE void pixelsOfYcc(typename O::V luma, typename O::V c0, typename O::V c1,
+                              const ToRgb<O>& k, typename O::V& first, typename O::V& second) {
     if constexpr (O::kWordPermutes) {
         pixelsOfYccByWords<O, kInRange>(luma, c0, c1, k, first, second);
     } else {
@@ -301,6 +299,15 @@ LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename 
             second = pixelsOfBytes<O>(b.b, b.g, b.r);
         }
     }
+}
+
+// kStream: see storePixels.
+template <class O, bool kInRange = false, bool kStream = false>
+LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
+                                 const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
+                                 std::int32_t w) {
+    typename O::V first, second;
+    pixelsOfYcc<O, kInRange>(luma, c0, c1, k, first, second);
     storePixels<O, kStream>(row, x, w, first);
     storePixels<O, kStream>(row, x + O::kLanes / 2, w, second);
 }

@@ -30,6 +30,7 @@
 #include "engine/x86/band_rows.h"
 #include "engine/x86/band_transpose.h"
 #include "engine/x86/simd_kernels.h"
+#include "engine/x86/ycc_test_strips.h"
 
 namespace lintra::x86 {
 namespace {
@@ -49,9 +50,6 @@ std::size_t scratchBytesT(std::int32_t width) {
     BandLayout layout;
     return bandLayout(nullptr, width, O::kLanes, layout);
 }
-
-// Pixels per piece of a row in test mode (a multiple of every level's lane count).
-inline constexpr std::int32_t kTestPiece = 2048;
 
 // Columns of the backward pass between two steps of reading ahead.
 inline constexpr std::int32_t kReadAheadColumns = 16;
@@ -108,6 +106,13 @@ inline void withStreaming(bool stream, F&& row) {
 
 template <class O>
 void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
+    const DestinationStores<O> to(f);
+    const bool stream = to.stream;
+    if (p.testMode != 0) {
+        withStreaming(stream,
+                      [&](auto s) { testYccStripsT<O, decltype(s)::value>(f, p, to.phase); });
+        return;
+    }
     constexpr std::int32_t kL = O::kLanes;
     BandLayout lay;
     bandLayout(static_cast<std::int16_t*>(scratch), f.width, kL, lay);
@@ -119,11 +124,9 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
     auto stripChroma = [&](std::int32_t r) { return stripLuma(r) + sw; };
     auto sourceRow = [&](std::int32_t y) { return f.source + y * f.sourceStride; };
     auto destinationRow = [&](std::int32_t y) { return f.destination + y * f.destinationStride; };
-    const DestinationStores<O> to(f);
-    const bool stream = to.stream;
     // Built once per frame (see ToYcc).
     const ToYcc<O> toYccConstants;
-    const ToRgb<O> toRgbConstants(p.testMode != 0 ? kTestModeOffset : 0);
+    const ToRgb<O> toRgbConstants;
     const ToYcc<O>& toYcc = fromMemory(toYccConstants);
     const ToRgb<O>& toRgb = fromMemory(toRgbConstants);
     std::int32_t converted = 0;
@@ -150,44 +153,6 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
         }
     };
 
-    if (p.testMode != 0) {
-        // Row by row, in pieces: each piece converts the row below that detection needs,
-        // then detects and writes, while the row after that is read ahead. Streamed only where
-        // the rows start on a vector boundary: each vector of pixels reads nine of converted
-        // samples, which would all straddle cache lines if laid against the destination's
-        // boundaries instead, and that costs more than streaming saves.
-        const bool streamRows = stream && to.phase == 0;
-        convertBefore(n);
-        for (std::int32_t y = 0; y < h; ++y) {
-            const std::int32_t below = y + n;
-            const bool comb = y >= n && y < h - n;
-            ReadAhead ahead(f.source, f.sourceStride, w, h, below + 1, below + 2, pw);
-            for (std::int32_t x = 0; x < pw; x += kTestPiece) {
-                const std::int32_t count = lesser(kTestPiece, pw - x);
-                const std::int32_t pixels = lesser(count, w - x);
-                if (below < h) {
-                    rgbToYccRowT<O>(sourceRow(below) + 4 * x, ringLuma(below) + x,
-                                    ringChroma(below) + 2 * x, pixels, toYcc);
-                }
-                const std::int16_t* luma[3] = {};
-                const std::int16_t* pairs[3] = {};
-                if (comb) {
-                    for (int i = 0; i < 3; ++i) {
-                        luma[i] = ringLuma(y + (i - 1) * n) + x;
-                        pairs[i] = ringChroma(y + (i - 1) * n) + 2 * x;
-                    }
-                }
-                withStreaming(streamRows, [&](auto s) {
-                    testYccRow<O, decltype(s)::value>(comb ? luma : nullptr, pairs,
-                                                      destinationRow(y) + 4 * x, pixels, lumaLimit,
-                                                      chromaLimit, toRgb);
-                });
-                ahead.advance(count);
-            }
-        }
-        if (streamRows) O::fence();
-        return;
-    }
     const bool shortDivision = p.lumaShortMagic != 0 && p.chromaShortMagic != 0;
     const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
                               smoothingOf<O>(p.chromaHorizontal, true, p.gC),

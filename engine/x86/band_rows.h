@@ -90,27 +90,6 @@ LINTRA_STAGE void finishYccRow(const std::int16_t* luma, const std::int16_t* chr
     });
 }
 
-// Test mode: a row's comb signal, detected from the converted rows above, at and below it
-// (`luma` null where the row has no comb signal), offset to mid-scale and converted as it is,
-// vector by vector (the offset is in `constants`, built with kTestModeOffset, see ToRgb).
-template <class O, bool kStream>
-LINTRA_STAGE void testYccRow(const std::int16_t* const luma[3], const std::int16_t* const chroma[3],
-                             std::uint8_t* destination, std::int32_t w, typename O::V lumaLimit,
-                             typename O::V chromaLimit, const ToRgb<O>& constants) {
-    const auto& k = inRegisters<O>(constants);
-    using V = typename O::V;
-    constexpr std::int32_t kL = O::kLanes;
-    for (std::int32_t x = 0; x < w; x += kL) {
-        V cY = O::zero(), c0 = O::zero(), c1 = O::zero();
-        if (luma != nullptr) {
-            cY = lumaCombAt<O>(luma, x, lumaLimit);
-            c0 = pairCombAt<O>(chroma, 2 * x, chromaLimit);
-            c1 = pairCombAt<O>(chroma, 2 * x + kL, chromaLimit);
-        }
-        storeYccPixels<O, false, kStream>(cY, c0, c1, k, destination, x, w);
-    }
-}
-
 // RGB strips hold (B, R) pairs, the pixel's own byte positions, and green as 16-bit
 // samples. The channels are treated alike everywhere, so how they are
 // grouped changes no value.

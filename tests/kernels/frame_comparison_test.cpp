@@ -102,9 +102,32 @@ TEST(FrameComparison, WideRowsSeveralStrips) {
     runCases(70000, 60, 1200, 40);
 }
 
-// Rows wider than a piece of a row in test mode (2048 pixels).
-TEST(FrameComparison, RowsWiderThanATestPiece) {
+// Rows of up to 4400 pixels: many strips and tiles of every kernel.
+TEST(FrameComparison, VeryWideRows) {
     runCases(90000, 24, 4400, 12);
+}
+
+// Test mode walks strips down bands of 256 rows: heights around one and two bands (the rows
+// above a band's first rows and below its last come from the bands beside it), widths around
+// whole strips, and destinations off the vector boundary (strips narrower at both ends).
+TEST(FrameComparison, TestModeBandEdges) {
+    std::uint32_t seed = 310000;
+    for (const std::int32_t height : {255, 256, 257, 258, 259, 300, 513, 515}) {
+        for (const std::int32_t width : {1, 7, 33, 70}) {
+            for (const std::int32_t mode : {0, 1, 2, 3}) {
+                std::mt19937 rng(++seed);
+                Case c = randomCase(rng, 1, 1);
+                c.width = width;
+                c.height = height;
+                c.settings.testMode = 1;
+                c.settings.rgbProcessing = 0;
+                c.settings.interlaced = mode % 2;
+                c.destinationAlignment = 64;
+                c.destinationOffset = mode / 2 * 20;
+                if (!checkCase(c, seed)) return;
+            }
+        }
+    }
 }
 
 // Destination rows that overlap each other keep whatever the last write left: every level

@@ -84,8 +84,10 @@ typename O::V wordOrder(Order order) {
 
 // One vector of pixels (B, G, R, X bytes) to 32-bit luma and (Cr, Cb) pairs.
 // 33058 * G does not fit a 16-bit factor, so it is taken as 16529 * (G + G): from the pair
-// (G, G) where the level has a byte shuffle, from 2G beside 0 otherwise.
-template <class O>
+// (G, G) where the level has a byte shuffle, from 2G beside 0 otherwise. kLumaHigh: luma in
+// the high word of its lane instead (the low word left as it falls), to be paired with
+// another vector's luma without a word permute (see pairedLuma).
+template <class O, bool kLumaHigh = false>
 LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::V& chroma,
                               const ToYcc<O>& k) {
     using V = typename O::V;
@@ -102,7 +104,8 @@ LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::
         g = O::andV(O::template srli32<8>(p), k.byte);
         g2 = O::andV(O::template srli32<7>(p), k.doubledByte);
     }
-    luma = O::template srai32<12>(O::maddAdd(O::maddAdd(k.yOffset, br, k.yBlueRed), g2, k.yGreen));
+    const V lumaSum = O::maddAdd(O::maddAdd(k.yOffset, br, k.yBlueRed), g2, k.yGreen);
+    luma = kLumaHigh ? O::template slli32<4>(lumaSum) : O::template srai32<12>(lumaSum);
     const V crSum = O::maddAdd(O::maddAdd(k.cOffset, br, k.crBlueRed), g, k.crGreen);
     const V cbSum = O::maddAdd(O::maddAdd(k.cOffset, br, k.cbBlueRed), g, k.cbGreen);
     if constexpr (O::kWordPermutes) {
@@ -115,6 +118,15 @@ LINTRA_PIECE void yccOfPixels(typename O::V p, typename O::V& luma, typename O::
         chroma = O::orV(O::andV(O::template srai32<12>(crSum), k.lowHalf),
                         O::andV(O::template slli32<4>(cbSum), k.highHalf));
     }
+}
+
+// The luma of two vectors of pixels (the second's in its high words, see yccOfPixels) as
+// one vector of words, paired: word 2j is pixel j of the first, word 2j + 1 pixel j of the
+// second. The word operations on luma treat every word alike, so only the way in and out
+// (pixelsOfYccByWords) know the order; a blend costs less than the permute to natural order.
+template <class O>
+LINTRA_PIECE typename O::V pairedLuma(typename O::V first, typename O::V secondHigh) {
+    return O::blendOddWords(first, secondHigh);
 }
 
 // Clamps 32-bit b, g, r lanes (already shifted to 8-bit scale) to 0..255 and interleaves
@@ -207,14 +219,21 @@ LINTRA_PIECE Channels<O> channelsOfYcc(typename O::V luma, typename O::V chroma,
 // to which the multiply-add adds 10747 * Y), and the channels leave their sums as high words
 // (the sum >> 16, whose >> 4 is the channel), gathered so that two packs and two byte
 // shuffles make the pixels: per block, blue and green of four pixels of each half, and the
-// reds of four pixels of both.
-template <class O, bool kInRange>
+// reds of four pixels of both. kPairedLuma: luma in the order of pairedLuma, whose words
+// reach the high words by a shift and a mask.
+template <class O, bool kInRange, bool kPairedLuma = false>
 LINTRA_PIECE void pixelsOfYccByWords(typename O::V luma, typename O::V c0, typename O::V c1,
                                      const ToRgb<O>& k, typename O::V& first,
                                      typename O::V& second) {
     using V = typename O::V;
-    const V la = O::permuteWordsHigh(luma, k.lumaFirst);
-    const V lb = O::permuteWordsHigh(luma, k.lumaSecond);
+    V la, lb;
+    if constexpr (kPairedLuma) {
+        la = O::template slli32<16>(luma);
+        lb = O::andV(luma, k.upperHalf);
+    } else {
+        la = O::permuteWordsHigh(luma, k.lumaFirst);
+        lb = O::permuteWordsHigh(luma, k.lumaSecond);
+    }
     const Channels<O> a = sumsOfYcc<O, kInRange>(O::maddAdd(la, la, k.lumaOfHigh), c0, k);
     const Channels<O> b = sumsOfYcc<O, kInRange>(O::maddAdd(lb, lb, k.lumaOfHigh), c1, k);
     const V reds = O::template srai16<4>(O::permuteWords(a.r, b.r, k.redWords));
@@ -283,12 +302,14 @@ LINTRA_STAGE void rgbToYccRowT(const std::uint8_t* source, std::int16_t* luma, s
 }
 
 // One vector of luma samples and its two vectors of (Cr, Cb) pairs to two vectors of pixels.
-// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc).
-template <class O, bool kInRange>
+// kInRange: every sample lies in 0 .. 4095 (see channelsOfYcc). kPairedLuma: see pairedLuma
+// (levels whose words permute freely).
+template <class O, bool kInRange, bool kPairedLuma = false>
 LINTRA_PIECE void pixelsOfYcc(typename O::V luma, typename O::V c0, typename O::V c1,
                               const ToRgb<O>& k, typename O::V& first, typename O::V& second) {
+    static_assert(!kPairedLuma || O::kWordPermutes);
     if constexpr (O::kWordPermutes) {
-        pixelsOfYccByWords<O, kInRange>(luma, c0, c1, k, first, second);
+        pixelsOfYccByWords<O, kInRange, kPairedLuma>(luma, c0, c1, k, first, second);
     } else {
         const Channels<O> a = channelsOfYcc<O, kInRange>(O::widenLo(luma), c0, k);
         const Channels<O> b = channelsOfYcc<O, kInRange>(O::widenHi(luma), c1, k);
@@ -302,12 +323,12 @@ LINTRA_PIECE void pixelsOfYcc(typename O::V luma, typename O::V c0, typename O::
 }
 
 // kStream: see storePixels.
-template <class O, bool kInRange = false, bool kStream = false>
+template <class O, bool kInRange = false, bool kStream = false, bool kPairedLuma = false>
 LINTRA_PIECE void storeYccPixels(typename O::V luma, typename O::V c0, typename O::V c1,
                                  const ToRgb<O>& k, std::uint8_t* row, std::int32_t x,
                                  std::int32_t w) {
     typename O::V first, second;
-    pixelsOfYcc<O, kInRange>(luma, c0, c1, k, first, second);
+    pixelsOfYcc<O, kInRange, kPairedLuma>(luma, c0, c1, k, first, second);
     storePixels<O, kStream>(row, x, w, first);
     storePixels<O, kStream>(row, x + O::kLanes / 2, w, second);
 }

@@ -5,7 +5,8 @@
 // Work order: the frame is cut into bands of kLanes rows. For each band:
 // 1. The source pixels are transposed as 32-bit values, four columns at a time, so that each
 //    lane holds one row, and converted in that layout: per column the luma of the band's rows
-//    and their (Cr, Cb) pairs in two vectors (rows 0 .. 15 and 16 .. 31).
+//    (paired: row j in word 2j, row 16 + j in word 2j + 1, see pairedLuma) and their (Cr, Cb)
+//    pairs in two vectors (rows 0 .. 15 and 16 .. 31).
 // 2. The line distance's rows above and below the band are converted as rows, and each
 //    column's two samples of them are put side by side, to be broadcast.
 // 3. From left to right, each column's comb signal is detected (the rows above and below are
@@ -163,24 +164,39 @@ LINTRA_STAGE void convertColumns(const Rows& rows, std::int32_t w, std::int16_t*
         for (int c = 0; c < 4; ++c) {
             V luma0, luma1, chroma0, chroma1;
             yccOfPixels<O>(pixels[0][c], luma0, chroma0, k);
-            yccOfPixels<O>(pixels[1][c], luma1, chroma1, k);
+            yccOfPixels<O, true>(pixels[1][c], luma1, chroma1, k);
             std::int16_t* out = converted + (x + c) * colPitch;
-            O::store(out, O::packs32Ordered(luma0, luma1));
+            O::store(out, pairedLuma<O>(luma0, luma1));
             O::store(out + kL, chroma0);
             O::store(out + 2 * kL, chroma1);
         }
     });
 }
 
-// Word and 32-bit lane orders of the detection: lane r of a column takes row r - n (above)
-// or r + n (below) of the column, or, past the band's ends, sample r (or r + n - kLanes) of
-// the broadcast edge value.
+// The luma word of row r in the paired order of the columns (see pairedLuma), and the row
+// of word i.
+inline constexpr int lumaWordOf(int r, int lanes) {
+    return r < lanes / 2 ? 2 * r : 2 * (r - lanes / 2) + 1;
+}
+inline constexpr int rowOfLumaWord(int i, int lanes) {
+    return i % 2 == 0 ? i / 2 : lanes / 2 + i / 2;
+}
+
+// Word and 32-bit lane orders of the detection: the lane of row r of a column takes row
+// r - n (above) or r + n (below) of the column, or, past the band's ends, sample r (or
+// r + n - kLanes) of the broadcast edge value.
 template <class O>
 struct ColumnShifts {
     using V = typename O::V;
     explicit ColumnShifts(std::int32_t n)
-        : lumaAbove(wordOrder<O>([n](int r) { return r >= n ? r - n : kL + r; })),
-          lumaBelow(wordOrder<O>([n](int r) { return r + n < kL ? r + n : kL + (r + n - kL); })),
+        : lumaAbove(wordOrder<O>([n](int i) {
+              const int r = rowOfLumaWord(i, kL);
+              return r >= n ? lumaWordOf(r - n, kL) : kL + r;
+          })),
+          lumaBelow(wordOrder<O>([n](int i) {
+              const int r = rowOfLumaWord(i, kL);
+              return r + n < kL ? lumaWordOf(r + n, kL) : kL + (r + n - kL);
+          })),
           firstAbove(dwordOrder([n](int r) { return r >= n ? r - n : kHalf + r; })),
           firstBelow(
               dwordOrder([n](int r) { return r + n < kHalf ? r + n : kHalf + (r + n - kHalf); })),
@@ -298,7 +314,8 @@ LINTRA_STAGE void convertEdges(const SimdFrame& f, std::int32_t y0, std::int32_t
 }
 
 // Lanes whose rows have comb signal (all but the first and last n rows of the frame and rows
-// past its end) as masks of the luma words and of the two pair vectors.
+// past its end) as masks of the luma words (in their paired order) and of the two pair
+// vectors.
 template <class O>
 struct CombRows {
     typename O::M16 luma;
@@ -309,11 +326,15 @@ struct CombRows {
 template <class O>
 inline CombRows<O> combRows(std::int32_t y0, std::int32_t h, std::int32_t n) {
     std::uint32_t rows = 0;
+    std::uint32_t lumaWords = 0;
     for (std::int32_t r = 0; r < O::kLanes; ++r) {
         const std::int32_t y = y0 + r;
-        if (y >= n && y < h - n) rows |= 1u << r;
+        if (y >= n && y < h - n) {
+            rows |= 1u << r;
+            lumaWords |= 1u << lumaWordOf(r, O::kLanes);
+        }
     }
-    return CombRows<O>{static_cast<typename O::M16>(rows),
+    return CombRows<O>{static_cast<typename O::M16>(lumaWords),
                        static_cast<typename O::M32>(rows & 0xFFFFu),
                        static_cast<typename O::M32>(rows >> 16)};
 }
@@ -489,7 +510,7 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
         const V first = recombine(forward + kL, source + kL, b.c0, k.chromaDivisor);
         const V second = recombine(forward + 2 * kL, source + 2 * kL, b.c1, k.chromaDivisor);
         V pixelsFirst, pixelsSecond;
-        pixelsOfYccByWords<O, true>(luma, first, second, toRgb, pixelsFirst, pixelsSecond);
+        pixelsOfYccByWords<O, true, true>(luma, first, second, toRgb, pixelsFirst, pixelsSecond);
         std::uint32_t* column = lay.tile + (x - x0) * kL;
         O::store(column, pixelsFirst);
         O::store(column + kL / 2, pixelsSecond);

@@ -23,6 +23,24 @@ namespace {
 
 inline constexpr std::int32_t kTestBandRows = 256;
 
+// Luma in the order of pairedLuma where the level has it.
+template <class O>
+inline constexpr bool kTestLumaPaired = O::kWordPermutes;
+
+// Two vectors of pixels to one vector of samples.
+template <class O>
+LINTRA_PIECE void yccOfTwo(typename O::V pixels0, typename O::V pixels1, typename O::V& luma,
+                           typename O::V& first, typename O::V& second, const ToYcc<O>& k) {
+    typename O::V luma0, luma1;
+    yccOfPixels<O>(pixels0, luma0, first, k);
+    yccOfPixels<O, kTestLumaPaired<O>>(pixels1, luma1, second, k);
+    if constexpr (kTestLumaPaired<O>) {
+        luma = pairedLuma<O>(luma0, luma1);
+    } else {
+        luma = O::packs32Ordered(luma0, luma1);
+    }
+}
+
 // One vector of pixels converted: luma words, (Cr, Cb) pairs of its first and second half.
 template <class O>
 struct YccSamples {
@@ -32,10 +50,10 @@ struct YccSamples {
 template <class O>
 LINTRA_PIECE YccSamples<O> yccOfRow(const std::uint8_t* row, std::int32_t x, std::int32_t w,
                                     const ToYcc<O>& k) {
-    typename O::V luma0, luma1, first, second;
-    yccOfPixels<O>(loadPixels<O>(row, x, w), luma0, first, k);
-    yccOfPixels<O>(loadPixels<O>(row, x + O::kLanes / 2, w), luma1, second, k);
-    return YccSamples<O>{O::packs32Ordered(luma0, luma1), first, second};
+    YccSamples<O> s;
+    yccOfTwo<O>(loadPixels<O>(row, x, w), loadPixels<O>(row, x + O::kLanes / 2, w), s.luma, s.first,
+                s.second, k);
+    return s;
 }
 
 template <class O>
@@ -86,10 +104,10 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
     std::uint8_t* out = f.destination + first * f.destinationStride;
     auto convert = [&](const std::uint8_t* row) {
         if constexpr (kWhole) {
-            V luma0, luma1, c0, c1;
-            yccOfPixels<O>(O::load(row + 4 * x), luma0, c0, toYcc);
-            yccOfPixels<O>(O::load(row + 4 * x + 2 * kL), luma1, c1, toYcc);
-            return YccSamples<O>{O::packs32Ordered(luma0, luma1), c0, c1};
+            YccSamples<O> s;
+            yccOfTwo<O>(O::load(row + 4 * x), O::load(row + 4 * x + 2 * kL), s.luma, s.first,
+                        s.second, toYcc);
+            return s;
         } else {
             return yccOfRow<O>(row, x, w, toYcc);
         }
@@ -97,7 +115,8 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
     auto store = [&](std::uint8_t* row, const YccSamples<O>& c) {
         if constexpr (kWhole) {
             V pixels0, pixels1;
-            pixelsOfYcc<O, false>(c.luma, c.first, c.second, toRgb, pixels0, pixels1);
+            pixelsOfYcc<O, false, kTestLumaPaired<O>>(c.luma, c.first, c.second, toRgb, pixels0,
+                                                      pixels1);
             if constexpr (kStream) {
                 O::stream(row + 4 * x, pixels0);
                 O::stream(row + 4 * x + 2 * kL, pixels1);
@@ -106,7 +125,8 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
                 O::store(row + 4 * x + 2 * kL, pixels1);
             }
         } else {
-            storeYccPixels<O, false, kStream>(c.luma, c.first, c.second, toRgb, row, x, end);
+            storeYccPixels<O, false, kStream, kTestLumaPaired<O>>(c.luma, c.first, c.second, toRgb,
+                                                                  row, x, end);
         }
     };
     const std::ptrdiff_t outStep = n * f.destinationStride;

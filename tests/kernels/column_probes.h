@@ -15,9 +15,10 @@ namespace lintra::testing {
 // scratch is smaller than the layout.
 std::int32_t columnLayoutProblem(std::int32_t width);
 
-// Lane r of a column, moved by the line distance n, holds row r - n (above) or r + n (below),
-// taken from the edge values past the band's ends: 1 + the first wrong lane, plus 100 for
-// luma below, 200 for the first pair vector above, 300 below, 400 and 500 for the second.
+// The lane of row r of a column (luma words in their paired order), moved by the line
+// distance n, holds row r - n (above) or r + n (below), taken from the edge values past the
+// band's ends: 1 + the first wrong lane, plus 100 for luma below, 200 for the first pair
+// vector above, 300 below, 400 and 500 for the second.
 std::int32_t columnShiftProblem(std::int32_t n);
 
 // 16 columns of 16 32-bit values become 16 rows: 1 + 16 * row + column of the first wrong one.

@@ -79,7 +79,9 @@ std::int32_t columnShiftProblem(std::int32_t n) {
     const x86::ColumnShifts<O> shift(n);
     alignas(64) std::int16_t luma[kL];
     alignas(64) std::int32_t first[kL / 2], second[kL / 2];
-    for (std::int32_t r = 0; r < kL; ++r) luma[r] = static_cast<std::int16_t>(r);
+    // Luma words pair rows j and 16 + j.
+    auto lumaWord = [](std::int32_t r) { return r < kL / 2 ? 2 * r : 2 * (r - kL / 2) + 1; };
+    for (std::int32_t r = 0; r < kL; ++r) luma[lumaWord(r)] = static_cast<std::int16_t>(r);
     for (std::int32_t r = 0; r < kL / 2; ++r) {
         first[r] = pairOf(r);
         second[r] = pairOf(kL / 2 + r);
@@ -104,8 +106,8 @@ std::int32_t columnShiftProblem(std::int32_t n) {
     O::store(pairs[2], O::permuteDwords(s, f, shift.secondAbove));
     O::store(pairs[3], O::permuteDwords(s, O::broadcast64(&belowPairs), shift.secondBelow));
     for (std::int32_t r = 0; r < kL; ++r) {
-        if (up[r] != sampleOf(r - n)) return 1 + r;
-        if (down[r] != sampleOf(r + n)) return 101 + r;
+        if (up[lumaWord(r)] != sampleOf(r - n)) return 1 + r;
+        if (down[lumaWord(r)] != sampleOf(r + n)) return 101 + r;
     }
     for (std::int32_t r = 0; r < kL / 2; ++r) {
         const std::int32_t rows[4] = {r - n, r + n, kL / 2 + r - n, kL / 2 + r + n};
@@ -145,7 +147,9 @@ std::int32_t combRowsProblem(std::int32_t y0, std::int32_t h, std::int32_t n) {
     for (std::int32_t r = 0; r < kL; ++r) {
         const std::int32_t y = y0 + r;
         const bool expected = y >= n && y < h - n;
-        const bool luma = ((rows.luma >> r) & 1u) != 0;
+        // Luma words pair rows j and 16 + j.
+        const std::int32_t word = r < kL / 2 ? 2 * r : 2 * (r - kL / 2) + 1;
+        const bool luma = ((rows.luma >> word) & 1u) != 0;
         const bool pairs =
             r < kL / 2 ? ((rows.first >> r) & 1u) != 0 : ((rows.second >> (r - kL / 2)) & 1u) != 0;
         if (luma != expected || pairs != expected) return 1 + r;

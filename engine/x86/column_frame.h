@@ -49,6 +49,7 @@ inline constexpr std::int32_t kTileColumns = 16;
 // edgeLuma  : per column, the luma of the two rows above as one 32-bit value; then below.
 // edgeChroma: per column, the pairs of the two rows above as one 64-bit value; then below.
 // tile      : the pixels of kTileColumns columns, one column of kLanes rows after another.
+// tileRows  : the previous tile transposed, one row of kTileColumns pixels after another.
 struct ColumnLayout {
     std::int32_t paddedWidth;  // a multiple of the lane count
     std::ptrdiff_t colPitch;   // int16 elements per column
@@ -60,6 +61,7 @@ struct ColumnLayout {
     std::int32_t* edgeLuma;
     std::int64_t* edgeChroma;
     std::uint32_t* tile;
+    std::uint32_t* tileRows;
 };
 
 // With base null only the sizes are filled in.
@@ -90,8 +92,9 @@ inline std::size_t columnLayout(std::int16_t* base, std::int32_t width, std::int
     out.edgeLuma = reinterpret_cast<std::int32_t*>(take(edgeLuma));
     out.edgeChroma = reinterpret_cast<std::int64_t*>(take(edgeChroma));
     out.tile = reinterpret_cast<std::uint32_t*>(take(tile));
+    out.tileRows = reinterpret_cast<std::uint32_t*>(take(tile));
     return static_cast<std::size_t>(converted + comb + forward + edgeRows + edgeLuma + edgeChroma +
-                                    tile) *
+                                    2 * tile) *
            sizeof(std::int16_t);
 }
 
@@ -430,11 +433,10 @@ inline void transpose16x16(typename O::V v[16]) {
     }
 }
 
-// The tile's columns x0 .. x0 + count - 1 (count <= kTileColumns) to the destination rows of
-// the band that exist (y0 + r < h); each row of the tile is one vector.
-template <class O, bool kStream>
-LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* rows,
-                             std::int32_t rowCount, std::int32_t x0, std::int32_t count) {
+// The tile (kLanes rows of kTileColumns pixels, column by column) into `out` row by row;
+// each row of the tile is one vector.
+template <class O>
+LINTRA_STAGE void transposeTile(const std::uint32_t* tile, std::uint32_t* out) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
     static_assert(kTileColumns == O::kLanes / 2, "one tile row is one vector of pixels");
@@ -442,13 +444,68 @@ LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* row
         V v[kTileColumns];
         for (int c = 0; c < kTileColumns; ++c) v[c] = O::load(tile + c * kL + half * kTileColumns);
         transpose16x16<O>(v);
-        for (std::int32_t q = 0; q < kTileColumns; ++q) {
-            const std::int32_t r = half * kTileColumns + q;
-            if (r >= rowCount) break;
-            storePixels<O, kStream>(rows[r], x0, x0 + count, v[q]);
-        }
+        for (int q = 0; q < kTileColumns; ++q) O::store(out + (half * kTileColumns + q) * kL / 2, v[q]);
     }
 }
+
+// The tile's columns x0 .. x0 + count - 1 (count <= kTileColumns) to the destination rows of
+// the band that exist (y0 + r < h); each row of the tile is one vector.
+template <class O, bool kStream>
+LINTRA_STAGE void tileToRows(const std::uint32_t* tile, std::uint8_t* const* rows,
+                             std::int32_t rowCount, std::int32_t x0, std::int32_t count) {
+    alignas(64) std::uint32_t rowsOfTile[kTileColumns * O::kLanes];
+    transposeTile<O>(tile, rowsOfTile);
+    for (std::int32_t r = 0; r < rowCount; ++r) {
+        storePixels<O, kStream>(rows[r], x0, x0 + count, O::load(rowsOfTile + r * O::kLanes / 2));
+    }
+}
+
+// The band's destination rows that exist (y0 + r < h), written from the tiles: a whole tile
+// is transposed into rows at once, and the rows go out a few at a time while the next tile
+// is filled. Written all at once, a tile's 32 streamed cache lines would fill the processor's
+// write-combining buffers and wait for memory; spread out, memory takes them as they come.
+// The narrower tiles at the ends of the rows go out at once, with only their own pixels.
+template <class O, bool kStream>
+class TileRows {
+  public:
+    TileRows(std::uint32_t* rowsOfTile, std::uint8_t* const* rows, std::int32_t rowCount)
+        : rowsOfTile_(rowsOfTile), rows_(rows), rowCount_(rowCount), next_(rowCount) {}
+    // The filled tile of columns x0 .. x0 + count - 1 (count <= kTileColumns); the rows of the
+    // previous one still pending go out first.
+    void take(const std::uint32_t* tile, std::int32_t x0, std::int32_t count) {
+        send(O::kLanes);
+        if (count < kTileColumns) {
+            tileToRows<O, kStream>(tile, rows_, rowCount_, x0, count);
+            return;
+        }
+        transposeTile<O>(tile, rowsOfTile_);
+        at_ = 4 * static_cast<std::ptrdiff_t>(x0);
+        next_ = 0;
+    }
+    // Up to `count` more of the pending rows to the destination, each one whole vector (on a
+    // vector boundary where streamed, see tileStart).
+    LINTRA_PIECE void send(std::int32_t count) {
+        const std::int32_t end = next_ + count < rowCount_ ? next_ + count : rowCount_;
+        for (; next_ < end; ++next_) {
+            const typename O::V v = O::load(rowsOfTile_ + next_ * O::kLanes / 2);
+            if constexpr (kStream) {
+                O::stream(rows_[next_] + at_, v);
+            } else {
+                O::store(rows_[next_] + at_, v);
+            }
+        }
+    }
+
+  private:
+    std::uint32_t* rowsOfTile_;
+    std::uint8_t* const* rows_;
+    std::int32_t rowCount_;
+    std::int32_t next_;  // the first row not yet sent
+    std::ptrdiff_t at_ = 0;
+};
+
+// Rows of the previous tile sent per column finished: a tile's rows over a tile's columns.
+inline constexpr std::int32_t kRowsPerColumn = 2;
 
 // The tiles' first columns: every tile but the row's first and last begins on a vector
 // boundary of the destination rows (at columns phase + kTileColumns * k, see
@@ -495,6 +552,7 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
     constexpr std::int32_t kL = O::kLanes;
     const V lo = O::zero();
     const V hi = O::set16(kMaxYcc);
+    TileRows<O, kStream> out(lay.tileRows, rows, rowCount);
     // forward + backward (the forward pass kept the rest, see forwardKept) to the correction,
     // added to the converted source and clamped.
     auto recombine = [&](const std::int16_t* forward, const std::int16_t* source, V backward,
@@ -514,6 +572,7 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
         std::uint32_t* column = lay.tile + (x - x0) * kL;
         O::store(column, pixelsFirst);
         O::store(column + kL / 2, pixelsSecond);
+        out.send(kRowsPerColumn);
     };
     V sY = O::zero(), sC0 = O::zero(), sC1 = O::zero();
     auto step = [&](std::int32_t x) {
@@ -531,9 +590,10 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
     };
     backwardOverTiles<YccState<O>>(w, phase, step, finish,
                                    [&](std::int32_t x0, std::int32_t count) {
-                                       tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
+                                       out.take(lay.tile, x0, count);
                                        ahead.advance(kTileColumns);
                                    });
+    out.send(kL);
 }
 
 // `pass(kShortDivision, kStream)` with both as std::bool_constant.

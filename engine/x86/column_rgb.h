@@ -174,6 +174,7 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
     constexpr std::int32_t kL = O::kLanes;
     // Packed per block: B R of four pixels, then G X; to B G R 0.
     const V order = pixelBytes<O>({0, 2}, {8, 2}, {1, 2});
+    TileRows<O, kStream> out(lay.tileRows, rows, rowCount);
     auto finish = [&](V source, V blueRed, V green) {
         const V br = O::add16(blueRedOf<O>(source), blueRed);
         const V g = O::add16(O::template srli16<8>(source), green);
@@ -197,6 +198,7 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
         O::store(column, finish(O::load(source), correction[0], correction[2]));
         O::store(column + kL / 2, finish(O::load(source + kL), correction[1],
                                          O::template srli32<16>(correction[2])));
+        out.send(kRowsPerColumn);
     };
     V s[3] = {O::zero(), O::zero(), O::zero()};
     auto step = [&](std::int32_t x) {
@@ -216,9 +218,10 @@ LINTRA_STAGE void backwardFinishRgbColumns(const ColumnLayout& lay, std::int32_t
         return back;
     };
     backwardOverTiles<Back>(w, phase, step, finishColumn, [&](std::int32_t x0, std::int32_t count) {
-        tileToRows<O, kStream>(lay.tile, rows, rowCount, x0, count);
+        out.take(lay.tile, x0, count);
         ahead.advance(kTileColumns);
     });
+    out.send(kL);
 }
 
 template <class O>

@@ -53,7 +53,7 @@ std::int32_t columnLayoutProblem(std::int32_t width) {
     const std::uintptr_t begins[] = {addressOf(lay.converted), addressOf(lay.comb),
                                      addressOf(lay.forward),   addressOf(lay.edgeRows),
                                      addressOf(lay.edgeLuma),  addressOf(lay.edgeChroma),
-                                     addressOf(lay.tile)};
+                                     addressOf(lay.tile),      addressOf(lay.tileRows)};
     const std::size_t sizes[] = {
         plane,
         plane,
@@ -61,12 +61,13 @@ std::int32_t columnLayoutProblem(std::int32_t width) {
         static_cast<std::size_t>(2 * x86::kMaxLineDistance * lay.edgePitch) * 2,
         2 * pw * 4,
         2 * pw * 8,
+        static_cast<std::size_t>(x86::kTileColumns * kL) * 4,
         static_cast<std::size_t>(x86::kTileColumns * kL) * 4};
     const std::uintptr_t begin = addressOf(base), end = begin + bytes;
-    for (std::int32_t i = 0; i < 7; ++i) {
+    for (std::int32_t i = 0; i < 8; ++i) {
         const std::uintptr_t b = begins[i], e = b + sizes[i];
         if (b < begin || e > end || b % 64 != 0) return 1 + i;
-        for (std::int32_t j = 0; j < 7; ++j) {
+        for (std::int32_t j = 0; j < 8; ++j) {
             if (j != i && b < begins[j] + sizes[j] && begins[j] < e) return 1 + i;
         }
     }

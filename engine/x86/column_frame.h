@@ -444,7 +444,8 @@ LINTRA_STAGE void transposeTile(const std::uint32_t* tile, std::uint32_t* out) {
         V v[kTileColumns];
         for (int c = 0; c < kTileColumns; ++c) v[c] = O::load(tile + c * kL + half * kTileColumns);
         transpose16x16<O>(v);
-        for (int q = 0; q < kTileColumns; ++q) O::store(out + (half * kTileColumns + q) * kL / 2, v[q]);
+        for (int q = 0; q < kTileColumns; ++q)
+            O::store(out + (half * kTileColumns + q) * kL / 2, v[q]);
     }
 }
 
@@ -470,14 +471,14 @@ class TileRows {
   public:
     TileRows(std::uint32_t* rowsOfTile, std::uint8_t* const* rows, std::int32_t rowCount)
         : rowsOfTile_(rowsOfTile), rows_(rows), rowCount_(rowCount), next_(rowCount) {}
-    // The filled tile of columns x0 .. x0 + count - 1 (count <= kTileColumns); the rows of the
-    // previous one still pending go out first.
+    // The filled tile of columns x0 .. x0 + count - 1 (count <= kTileColumns). A whole tile
+    // takes the place of the previous one, whose rows still pending go out first.
     void take(const std::uint32_t* tile, std::int32_t x0, std::int32_t count) {
-        send(O::kLanes);
         if (count < kTileColumns) {
             tileToRows<O, kStream>(tile, rows_, rowCount_, x0, count);
             return;
         }
+        send(O::kLanes);
         transposeTile<O>(tile, rowsOfTile_);
         at_ = 4 * static_cast<std::ptrdiff_t>(x0);
         next_ = 0;

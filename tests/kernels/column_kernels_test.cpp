@@ -44,6 +44,24 @@ TEST_F(ColumnKernels, RgbCombOfEveryChannelAtItsExtremes) {
     }
 }
 
+TEST_F(ColumnKernels, TileRowsSentWhileTheNextTileFills) {
+    std::uint32_t seed = 0;
+    for (const std::int32_t width : {1, 15, 16, 17, 40, 64, 100}) {
+        for (const std::int32_t rowCount : {1, 7, 32}) {
+            for (const std::int32_t phase : {0, 5, 15}) {
+                EXPECT_EQ(tileRowsProblem(++seed, width, rowCount, phase), 0)
+                    << "width " << width << ", rows " << rowCount << ", phase " << phase;
+            }
+        }
+    }
+}
+
+TEST_F(ColumnKernels, PairedLumaInAndOut) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        EXPECT_EQ(pairedLumaProblem(seed), 0) << "seed " << seed;
+    }
+}
+
 TEST_F(ColumnKernels, RowsWithCombSignal) {
     for (const std::int32_t n : {1, 2}) {
         for (const std::int32_t h : {3, 5, 31, 32, 33, 64, 65, 1080}) {

@@ -41,4 +41,17 @@ std::int32_t limitTestProblem(std::uint32_t seed);
 // wrong green, 200 + the first wrong row kept, 300 or 400 + the first wrong joined lane.
 std::int32_t rgbCombProblem(std::uint32_t seed);
 
+// Tiles of random pixels for the rows of a band (rowCount of 32) from the right, each filled
+// tile taken while the rows of the one before are sent two per column, as the backward pass
+// does: whole tiles from a vector boundary, the first and last narrower. Every destination
+// pixel is its tile's, and nothing outside the row ends is written: 1 + row * 1000 + column of
+// the first wrong pixel, 100000 + the row of a written guard.
+std::int32_t tileRowsProblem(std::uint32_t seed, std::int32_t width, std::int32_t rowCount,
+                             std::int32_t phase);
+
+// Luma and pairs of random pixels (and samples in 0 .. 4095) converted with luma in paired
+// order give the same words as in natural order, and the same pixels back: 1 + the first
+// wrong word of the way in, 100 + the first wrong pixel of the way back.
+std::int32_t pairedLumaProblem(std::uint32_t seed);
+
 }  // namespace lintra::testing

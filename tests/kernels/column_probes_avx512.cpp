@@ -250,4 +250,89 @@ std::int32_t rgbCombProblem(std::uint32_t seed) {
     return 0;
 }
 
+std::int32_t tileRowsProblem(std::uint32_t seed, std::int32_t width, std::int32_t rowCount,
+                             std::int32_t phase) {
+    constexpr std::int32_t kPad = 16;  // guard pixels on each side of a row
+    constexpr std::uint32_t kGuard = 0xA5A5A5A5u;
+    const std::int32_t pitch = width + 2 * kPad + 16;
+    alignas(64) static std::uint32_t destination[kL * 600];
+    alignas(64) static std::uint32_t expected[kL * 600];
+    alignas(64) std::uint32_t tile[x86::kTileColumns * kL];
+    alignas(64) std::uint32_t rowsOfTile[x86::kTileColumns * kL];
+    if (kL * pitch > 600 * kL) return -1;
+    for (std::int32_t i = 0; i < kL * pitch; ++i) destination[i] = expected[i] = kGuard;
+    std::uint8_t* rows[kL];
+    for (std::int32_t r = 0; r < kL; ++r) {
+        rows[r] = reinterpret_cast<std::uint8_t*>(destination + r * pitch + kPad);
+    }
+    Lcg next{seed};
+    x86::TileRows<O, false> out(rowsOfTile, rows, rowCount);
+    for (std::int32_t end = width; end > 0;) {
+        const std::int32_t x0 = x86::tileStart(end, phase);
+        for (std::int32_t x = end - 1; x >= x0; --x) {
+            for (std::int32_t r = 0; r < kL; ++r) {
+                const std::uint32_t pixel = next();
+                tile[(x - x0) * kL + r] = pixel;
+                if (r < rowCount) expected[r * pitch + kPad + x] = pixel;
+            }
+            out.send(x86::kRowsPerColumn);
+        }
+        out.take(tile, x0, end - x0);
+        end = x0;
+    }
+    out.send(kL);
+    for (std::int32_t r = 0; r < kL; ++r) {
+        for (std::int32_t i = 0; i < pitch; ++i) {
+            const std::int32_t x = i - kPad;
+            if (destination[r * pitch + i] == expected[r * pitch + i]) continue;
+            return x >= 0 && x < width ? 1 + r * 1000 + x : 100000 + r;
+        }
+    }
+    return 0;
+}
+
+std::int32_t pairedLumaProblem(std::uint32_t seed) {
+    const x86::ToYcc<O> toYcc;
+    const x86::ToRgb<O> toRgb;
+    Lcg next{seed};
+    for (int round = 0; round < 100; ++round) {
+        alignas(64) std::uint32_t pixels[kL];
+        for (auto& p : pixels) p = next();
+        V luma0, luma1, high1, c0, c1;
+        x86::yccOfPixels<O>(O::load(pixels), luma0, c0, toYcc);
+        x86::yccOfPixels<O>(O::load(pixels + kL / 2), luma1, c1, toYcc);
+        x86::yccOfPixels<O, true>(O::load(pixels + kL / 2), high1, c1, toYcc);
+        alignas(64) std::int16_t natural[kL], paired[kL];
+        O::store(natural, O::packs32Ordered(luma0, luma1));
+        O::store(paired, x86::pairedLuma<O>(luma0, high1));
+        for (std::int32_t j = 0; j < kL / 2; ++j) {
+            if (paired[2 * j] != natural[j]) return 1 + 2 * j;
+            if (paired[2 * j + 1] != natural[kL / 2 + j]) return 2 + 2 * j;
+        }
+        // The way back, with samples anywhere in 0 .. 4095.
+        alignas(64) std::int16_t luma[kL], lumaPaired[kL], chroma[2 * kL];
+        for (std::int32_t i = 0; i < kL; ++i) luma[i] = static_cast<std::int16_t>(next() >> 20);
+        for (std::int32_t j = 0; j < kL / 2; ++j) {
+            lumaPaired[2 * j] = luma[j];
+            lumaPaired[2 * j + 1] = luma[kL / 2 + j];
+        }
+        for (auto& c : chroma) c = static_cast<std::int16_t>(next() >> 20);
+        V first, second, pairedFirst, pairedSecond;
+        x86::pixelsOfYccByWords<O, true>(O::load(luma), O::load(chroma), O::load(chroma + kL),
+                                         toRgb, first, second);
+        x86::pixelsOfYccByWords<O, true, true>(O::load(lumaPaired), O::load(chroma),
+                                               O::load(chroma + kL), toRgb, pairedFirst,
+                                               pairedSecond);
+        alignas(64) std::uint32_t a[kL], b[kL];
+        O::store(a, first);
+        O::store(a + kL / 2, second);
+        O::store(b, pairedFirst);
+        O::store(b + kL / 2, pairedSecond);
+        for (std::int32_t i = 0; i < kL; ++i) {
+            if (a[i] != b[i]) return 100 + i;
+        }
+    }
+    return 0;
+}
+
 }  // namespace lintra::testing

@@ -150,8 +150,9 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
         below += 2 * step;
         out += 2 * outStep;
     }
-    if (y < y1)
+    if (y < y1) {
         store(out, combBetween<O>(above, mid, halved<O>(convert(below)), lumaLimit, chromaLimit));
+    }
 }
 
 // The rows first, first + n, .. below y1 of the strips x0, x0 + kLanes, .. below x1 (the

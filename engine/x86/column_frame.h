@@ -444,8 +444,9 @@ LINTRA_STAGE void transposeTile(const std::uint32_t* tile, std::uint32_t* out) {
         V v[kTileColumns];
         for (int c = 0; c < kTileColumns; ++c) v[c] = O::load(tile + c * kL + half * kTileColumns);
         transpose16x16<O>(v);
-        for (int q = 0; q < kTileColumns; ++q)
+        for (int q = 0; q < kTileColumns; ++q) {
             O::store(out + (half * kTileColumns + q) * kL / 2, v[q]);
+        }
     }
 }
 

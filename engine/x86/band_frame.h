@@ -30,7 +30,7 @@
 #include "engine/x86/band_rows.h"
 #include "engine/x86/band_transpose.h"
 #include "engine/x86/simd_kernels.h"
-#include "engine/x86/ycc_test_strips.h"
+#include "engine/x86/test_strips.h"
 
 namespace lintra::x86 {
 namespace {

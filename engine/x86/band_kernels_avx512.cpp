@@ -5,6 +5,7 @@
 #include "engine/x86/column_frame.h"
 #include "engine/x86/column_rgb.h"
 #include "engine/x86/ops_avx512.h"
+#include "engine/x86/rgb_test_strips.h"
 
 namespace lintra::x86 {
 
@@ -14,8 +15,7 @@ const SimdKernels& kernelsAvx512() {
         k.scratchBytes = &columnScratchBytesT<Avx512Ops>;
         k.filterYcc =
             &normalModeInColumns<YccParams, &filterYccColumnsT<Avx512Ops>, &filterYccT<Avx512Ops>>;
-        k.filterRgb =
-            &normalModeInColumns<RgbParams, &filterRgbColumnsT<Avx512Ops>, &filterRgbT<Avx512Ops>>;
+        k.filterRgb = &filterRgbColumnsOrStripsT<Avx512Ops>;
         return k;
     }();
     return kernels;

@@ -18,6 +18,8 @@
 #define LINTRA_STAGE [[gnu::noinline]] inline
 // The pieces of a stage's loop: always inside it.
 #define LINTRA_PIECE [[gnu::always_inline]] inline
+// The same for a lambda, written after its parameters.
+#define LINTRA_LAMBDA __attribute__((always_inline))
 
 namespace lintra::x86 {
 namespace {

@@ -109,21 +109,22 @@ TEST(FrameComparison, VeryWideRows) {
 
 // Test mode walks strips down bands of 256 rows: heights around one and two bands (the rows
 // above a band's first rows and below its last come from the bands beside it), widths around
-// whole strips, and destinations off the vector boundary (strips narrower at both ends).
+// whole strips, and destinations off the vector boundary (strips narrower at both ends), YUV
+// and RGB.
 TEST(FrameComparison, TestModeBandEdges) {
     std::uint32_t seed = 310000;
     for (const std::int32_t height : {255, 256, 257, 258, 259, 300, 513, 515}) {
         for (const std::int32_t width : {1, 7, 33, 70}) {
-            for (const std::int32_t mode : {0, 1, 2, 3}) {
+            for (std::int32_t mode = 0; mode < 8; ++mode) {
                 std::mt19937 rng(++seed);
                 Case c = randomCase(rng, 1, 1);
                 c.width = width;
                 c.height = height;
                 c.settings.testMode = 1;
-                c.settings.rgbProcessing = 0;
+                c.settings.rgbProcessing = mode / 4;
                 c.settings.interlaced = mode % 2;
                 c.destinationAlignment = 64;
-                c.destinationOffset = mode / 2 * 20;
+                c.destinationOffset = mode / 2 % 2 * 20;
                 if (!checkCase(c, seed)) return;
             }
         }

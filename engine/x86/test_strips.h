@@ -1,17 +1,20 @@
 #pragma once
-// YUV test mode (the comb signal, offset to mid-scale, converted back) in vertical strips.
+// Test mode (the comb signal shown, offset to mid-scale) in vertical strips, YUV at every
+// level and RGB where whole-vector byte multiply-adds detect it (see column_rgb.h).
 //
 // Work order: the frame is cut into bands of kTestBandRows rows and each band into strips one
-// vector of pixels wide. Each strip is walked down the band's rows a line distance at a time
-// (rows y, y + n, y + 2n, .. for each of the n interleaved sequences), two rows per step, so
-// that each row is converted once, into registers, and serves there as the row below, the row
-// itself and the row above in turn: nothing passes through memory between the source and the
-// destination. A row's comb signal depends only on its own column of rows y - n, y and y + n,
-// so the order changes no value. The bands keep the rows a strip walks within a few hundred
-// pages, whose address translations stay cached from one strip to the next; each band's walks
-// convert the row above their first row and the row below their last row once more.
+// band wide. Each strip is walked down the band's rows a line distance at a time (rows y,
+// y + n, y + 2n, .. for each of the n interleaved sequences), two rows per step, so that each
+// row is taken from the source once, into registers, and serves there as the row below, the
+// row itself and the row above in turn: nothing passes through memory between the source and
+// the destination. A row's comb signal depends only on its own column of rows y - n, y and
+// y + n, so the order changes no value. The bands keep the rows a strip walks within a few
+// hundred pages, whose address translations stay cached from one strip to the next; each
+// band's walks take the row above their first row and the row below their last row once more.
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "engine/x86/band_colour.h"
 #include "engine/x86/band_layout.h"
@@ -22,6 +25,63 @@ namespace lintra::x86 {
 namespace {
 
 inline constexpr std::int32_t kTestBandRows = 256;
+
+// One strip's rows first, first + n, .. below y1, all with comb signal (n <= y < h - n):
+// `take(source row)` makes a Row of the strip, `emit(destination row, above, row, below)`
+// writes one. Two rows per step, y and y + n: their chains of dependent operations are
+// independent, and side by side the processor overlaps them (one row's alone is longer than
+// the work it can hold in flight).
+template <class Row, class Take, class Emit>
+LINTRA_PIECE void walkStrip(const SimdFrame& f, std::int32_t n, std::int32_t first, std::int32_t y1,
+                            Take&& take, Emit&& emit) {
+    const std::ptrdiff_t step = n * f.sourceStride;
+    const std::ptrdiff_t outStep = n * f.destinationStride;
+    const std::uint8_t* below = f.source + (first + n) * f.sourceStride;
+    std::uint8_t* out = f.destination + first * f.destinationStride;
+    Row above = take(below - 2 * step);
+    Row mid = take(below - step);
+    std::int32_t y = first;
+    for (; y + n < y1; y += 2 * n) {
+        const Row next = take(below);
+        const Row after = take(below + step);
+        emit(out, above, mid, next);
+        emit(out + outStep, mid, next, after);
+        above = next;
+        mid = after;
+        below += 2 * step;
+        out += 2 * outStep;
+    }
+    if (y < y1) emit(out, above, mid, take(below));
+}
+
+// The frame band by band: `zeroRow(y)` for each row without comb signal (the first and last
+// n), then `strips(kWhole, first, y1, x0, x1, end)` for the walks from each row `first` of
+// the band's first n rows with comb signal down to y1, over the strips x0, x0 + kLanes, ..
+// below x1, storing the pixels before `end`; kWhole (a std::bool_constant) where each strip
+// is one whole band wide. The whole strips start at column `phase` (see DestinationStores),
+// the pixels before it make a narrower strip of their own, as do those past the last whole
+// strip.
+template <class O, class ZeroRow, class Strips>
+inline void overTestStrips(const SimdFrame& f, std::int32_t n, std::int32_t phase,
+                           ZeroRow&& zeroRow, Strips&& strips) {
+    constexpr std::int32_t kL = O::kLanes;
+    const std::int32_t w = f.width, h = f.height;
+    const std::int32_t head = phase < w ? phase : w;
+    const std::int32_t whole = head + (w - head) / kL * kL;
+    for (std::int32_t y0 = 0; y0 < h; y0 += kTestBandRows) {
+        const std::int32_t y1 = y0 + kTestBandRows < h ? y0 + kTestBandRows : h;
+        const std::int32_t combFrom = y0 > n ? y0 : n;
+        const std::int32_t combTo = y1 < h - n ? y1 : h - n;
+        for (std::int32_t y = y0; y < y1; ++y) {
+            if (y < combFrom || y >= combTo) zeroRow(y);
+        }
+        for (std::int32_t first = combFrom; first < combFrom + n && first < combTo; ++first) {
+            if (head > 0) strips(std::false_type{}, first, combTo, 0, 1, head);
+            strips(std::true_type{}, first, combTo, head, whole, w);
+            if (whole < w) strips(std::false_type{}, first, combTo, whole, whole + 1, w);
+        }
+    }
+}
 
 // Luma in the order of pairedLuma where the level has it.
 template <class O>
@@ -99,10 +159,7 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
     const V chromaLimit = k.chromaLimit;
     constexpr std::int32_t kL = O::kLanes;
     const std::int32_t w = f.width;
-    const std::ptrdiff_t step = n * f.sourceStride;
-    const std::uint8_t* below = f.source + (first + n) * f.sourceStride;
-    std::uint8_t* out = f.destination + first * f.destinationStride;
-    auto convert = [&](const std::uint8_t* row) {
+    auto convert = [&](const std::uint8_t* row) LINTRA_LAMBDA {
         if constexpr (kWhole) {
             YccSamples<O> s;
             yccOfTwo<O>(O::load(row + 4 * x), O::load(row + 4 * x + 2 * kL), s.luma, s.first,
@@ -112,7 +169,7 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
             return yccOfRow<O>(row, x, w, toYcc);
         }
     };
-    auto store = [&](std::uint8_t* row, const YccSamples<O>& c) {
+    auto store = [&](std::uint8_t* row, const YccSamples<O>& c) LINTRA_LAMBDA {
         if constexpr (kWhole) {
             V pixels0, pixels1;
             pixelsOfYcc<O, false, kTestLumaPaired<O>>(c.luma, c.first, c.second, toRgb, pixels0,
@@ -129,30 +186,18 @@ LINTRA_PIECE void testYccWalk(const SimdFrame& f, std::int32_t n, std::int32_t f
                                                                   row, x, end);
         }
     };
-    const std::ptrdiff_t outStep = n * f.destinationStride;
-    YccSamples<O> above = halved<O>(convert(below - 2 * step));
-    YccSamples<O> mid = convert(below - step);
-    YccSamples<O> midHalf = halved<O>(mid);
-    std::int32_t y = first;
-    // Two rows at a time, y and y + n: their chains of dependent operations are independent,
-    // and side by side the processor overlaps them (one row's alone is longer than the work
-    // it can hold in flight).
-    for (; y + n < y1; y += 2 * n) {
-        const YccSamples<O> next = convert(below);
-        const YccSamples<O> after = convert(below + step);
-        const YccSamples<O> nextHalf = halved<O>(next);
-        const YccSamples<O> afterHalf = halved<O>(after);
-        store(out, combBetween<O>(above, mid, nextHalf, lumaLimit, chromaLimit));
-        store(out + outStep, combBetween<O>(midHalf, next, afterHalf, lumaLimit, chromaLimit));
-        above = nextHalf;
-        mid = after;
-        midHalf = afterHalf;
-        below += 2 * step;
-        out += 2 * outStep;
-    }
-    if (y < y1) {
-        store(out, combBetween<O>(above, mid, halved<O>(convert(below)), lumaLimit, chromaLimit));
-    }
+    struct Row {
+        YccSamples<O> samples, half;
+    };
+    walkStrip<Row>(
+        f, n, first, y1,
+        [&](const std::uint8_t* row) LINTRA_LAMBDA {
+            const YccSamples<O> s = convert(row);
+            return Row{s, halved<O>(s)};
+        },
+        [&](std::uint8_t* row, const Row& above, const Row& mid, const Row& below) LINTRA_LAMBDA {
+            store(row, combBetween<O>(above.half, mid.samples, below.half, lumaLimit, chromaLimit));
+        });
 }
 
 // The rows first, first + n, .. below y1 of the strips x0, x0 + kLanes, .. below x1 (the
@@ -177,36 +222,23 @@ LINTRA_STAGE void testYccZeroRow(std::uint8_t* row, std::int32_t w, std::int32_t
     });
 }
 
-// With kStream the destination is streamed from column `phase` on (see DestinationStores):
-// the strips start there, the pixels before it make a narrower strip of their own, as do
-// those past the last whole strip.
+// With kStream the destination is streamed from column `phase` on (see overTestStrips).
 template <class O, bool kStream>
 void testYccStripsT(const SimdFrame& f, const YccParams& p, std::int32_t phase) {
-    constexpr std::int32_t kL = O::kLanes;
     const TestConstants<O> constants{ToYcc<O>{}, ToRgb<O>(kTestModeOffset),
                                      O::set16(p.lumaVertical), O::set32(p.chromaVertical)};
     const TestConstants<O>& k = fromMemory(constants);
-    const std::int32_t w = f.width, h = f.height, n = p.lineDistance;
-    const std::int32_t head = phase < w ? phase : w;
-    const std::int32_t whole = head + (w - head) / kL * kL;
-    for (std::int32_t y0 = 0; y0 < h; y0 += kTestBandRows) {
-        const std::int32_t y1 = y0 + kTestBandRows < h ? y0 + kTestBandRows : h;
-        const std::int32_t combFrom = y0 > n ? y0 : n;
-        const std::int32_t combTo = y1 < h - n ? y1 : h - n;
-        for (std::int32_t y = y0; y < y1; ++y) {
-            if (y < combFrom || y >= combTo) {
-                testYccZeroRow<O, kStream>(f.destination + y * f.destinationStride, w, phase,
-                                           k.toRgb);
-            }
-        }
-        for (std::int32_t first = combFrom; first < combFrom + n && first < combTo; ++first) {
-            if (head > 0) testYccStrips<O, kStream, false>(f, n, first, combTo, 0, 1, head, k);
-            testYccStrips<O, kStream, true>(f, n, first, combTo, head, whole, w, k);
-            if (whole < w) {
-                testYccStrips<O, kStream, false>(f, n, first, combTo, whole, whole + 1, w, k);
-            }
-        }
-    }
+    const std::int32_t n = p.lineDistance;
+    overTestStrips<O>(
+        f, n, phase,
+        [&](std::int32_t y) {
+            testYccZeroRow<O, kStream>(f.destination + y * f.destinationStride, f.width, phase,
+                                       k.toRgb);
+        },
+        [&](auto whole, std::int32_t first, std::int32_t y1, std::int32_t x0, std::int32_t x1,
+            std::int32_t end) {
+            testYccStrips<O, kStream, decltype(whole)::value>(f, n, first, y1, x0, x1, end, k);
+        });
     if (kStream) O::fence();
 }
 

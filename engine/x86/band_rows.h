@@ -190,14 +190,14 @@ LINTRA_STAGE void finishRgbRow(const std::uint8_t* source, const std::int16_t* b
 // 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) as one 32-bit sum, so carries
 // and borrows cross bytes exactly as in the portable pipeline. R >> 4 is taken from the
 // upper half of the (B, R) lane: the lower half adds less than 2^16 to R * 2^16, which
-// never reaches the next multiple of 2^20.
+// never reaches the next multiple of 2^20. `grey` holds 0x808080, `g` is G >> 4 in a 32-bit
+// lane.
 template <class O>
-inline typename O::V testRgbPixels(typename O::V br, typename O::V green) {
+LINTRA_PIECE typename O::V testRgbPixels(typename O::V grey, typename O::V br, typename O::V g) {
     using V = typename O::V;
     const V r = O::template srai32<20>(br);
-    const V g = O::template srai32<4>(green);
     const V b = O::template srai32<20>(O::template slli32<16>(br));
-    return O::add32(O::add32(O::set32(kTestModeGrey), O::template slli32<16>(r)),
+    return O::add32(O::add32(grey, O::template slli32<16>(r)),
                     O::add32(O::template slli32<8>(g), b));
 }
 
@@ -206,12 +206,15 @@ LINTRA_STAGE void testRgbRow(const std::int16_t* blueRed, const std::int16_t* gr
                              std::uint8_t* destination, std::int32_t w, std::int32_t phase) {
     using V = typename O::V;
     constexpr std::int32_t kL = O::kLanes;
+    const V grey = O::set32(kTestModeGrey);
     alongRow<O>(w, phase, [&](std::int32_t x, std::int32_t end) {
         const V g = O::load(green + x);
-        storePixels<O, kStream>(destination, x, end,
-                                testRgbPixels<O>(O::load(blueRed + 2 * x), O::widenLo(g)));
+        storePixels<O, kStream>(
+            destination, x, end,
+            testRgbPixels<O>(grey, O::load(blueRed + 2 * x), O::template srai32<4>(O::widenLo(g))));
         storePixels<O, kStream>(destination, x + kL / 2, end,
-                                testRgbPixels<O>(O::load(blueRed + 2 * x + kL), O::widenHi(g)));
+                                testRgbPixels<O>(grey, O::load(blueRed + 2 * x + kL),
+                                                 O::template srai32<4>(O::widenHi(g))));
     });
 }
 

@@ -20,10 +20,10 @@ struct RgbTestConstants {
     typename O::V grey = O::set32(kTestModeGrey);
 };
 
-// One vector of pixels of the row `mid` between the rows above and below, shown as in
-// testRgbPixels: 0x808080 + (R >> 4) * 65536 + (G >> 4) * 256 + (B >> 4) of the comb signal,
-// zero where the vector distance is over the limit. Green's comb sits in the low word with a
-// zero above it, and is sign-extended by the shift up before the shift down.
+// One vector of pixels of the row `mid` between the rows above and below, shown (see
+// testRgbPixels), the comb signal zero where the vector distance is over the limit. Green's
+// comb sits in the low word with a zero above it, and is sign-extended by the shift up before
+// the shift down.
 template <class O>
 LINTRA_PIECE typename O::V testRgbBetween(typename O::V top, typename O::V mid,
                                           typename O::V bottom, const RgbTestConstants<O>& k) {
@@ -33,11 +33,7 @@ LINTRA_PIECE typename O::V testRgbBetween(typename O::V top, typename O::V mid,
                                      k.weights, blueRed, green);
     blueRed = O::keepIf32(kept, blueRed);
     green = O::keepIf32(kept, green);
-    const V r = O::template srai32<20>(blueRed);
-    const V g = O::template srai32<20>(O::template slli32<16>(green));
-    const V b = O::template srai32<20>(O::template slli32<16>(blueRed));
-    return O::add32(O::add32(k.grey, O::template slli32<16>(r)),
-                    O::add32(O::template slli32<8>(g), b));
+    return testRgbPixels<O>(k.grey, blueRed, O::template srai32<20>(O::template slli32<16>(green)));
 }
 
 // The rows first, first + n, .. below y1 of the strips x0, x0 + kLanes, .. below x1 (the

@@ -187,7 +187,7 @@ void filterYccT(const SimdFrame& f, const YccParams& p, void* scratch) {
             w, kL, [&](std::int32_t x0, std::int32_t x1) { backward(x0, x1, state); }, ahead);
         // The corrections back in rows (cols is free once both passes are done), and the band's
         // rows finished one at a time from left to right.
-        const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
+        const std::ptrdiff_t rowPitch = lay.rowPitch;
         transpose16<O, false>(lay.cols, rowPitch, lay.pass, lay.colPitch, pw);
         transpose32<O, false>(lay.cols + pw, rowPitch, lay.pass + kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {
@@ -271,7 +271,7 @@ void filterRgbT(const SimdFrame& f, const RgbParams& p, void* scratch) {
         backwardReadingAhead(
             w, kL, [&](std::int32_t x0, std::int32_t x1) { backward(x0, x1, state); }, ahead);
         // As in filterYccT: the corrections back in rows in cols, then each row finished.
-        const std::ptrdiff_t rowPitch = 3 * static_cast<std::ptrdiff_t>(pw);
+        const std::ptrdiff_t rowPitch = lay.rowPitch;
         transpose32<O, false>(lay.cols, rowPitch, lay.pass, lay.colPitch, pw);
         transpose16<O, false>(lay.cols + 2 * pw, rowPitch, lay.pass + 2 * kL, lay.colPitch, pw);
         for (std::int32_t r = 0; r < kL && y0 + r < h; ++r) {

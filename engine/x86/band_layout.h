@@ -53,6 +53,7 @@ struct BandLayout {
     std::ptrdiff_t ringPitch;   // int16 elements per ring row
     std::ptrdiff_t stripPitch;  // int16 elements per strip row
     std::ptrdiff_t colPitch;    // int16 elements per column of cols and pass
+    std::ptrdiff_t rowPitch;    // int16 elements per row of cols, once transposed back to rows
     std::int16_t* ring;
     std::int16_t* strip;
     std::int16_t* cols;
@@ -74,6 +75,15 @@ inline std::ptrdiff_t roundUp(std::ptrdiff_t v, std::ptrdiff_t to) {
 inline constexpr std::ptrdiff_t kPage = 2048;  // int16 elements: 4 KiB
 inline constexpr std::ptrdiff_t kSkew = 512;   // int16 elements: 1 KiB
 
+// A pitch of at least `elements` int16 elements that is an odd number of cache lines: rows
+// that far apart fall in different sets of the cache. At a pitch of a whole number of 4 KiB
+// pages (widths of 1024, 2048 or 4096 pixels) a band's rows would all share one set, more of
+// them than it has ways, and evict each other while they are being read or written.
+inline std::ptrdiff_t spreadPitch(std::ptrdiff_t elements) {
+    constexpr std::ptrdiff_t kLine = 32;  // int16 elements: 64 bytes
+    return roundUp(elements, 2 * kLine) + kLine;
+}
+
 // With base null only the sizes are filled in; `bandRows` is the level's lane count.
 inline std::size_t bandLayout(std::int16_t* base, std::int32_t width, std::int32_t bandRows,
                               BandLayout& out) {
@@ -83,9 +93,11 @@ inline std::size_t bandLayout(std::int16_t* base, std::int32_t width, std::int32
     out.ringPitch = 3 * static_cast<std::ptrdiff_t>(out.paddedWidth);
     out.stripPitch = 3 * static_cast<std::ptrdiff_t>(out.stripWidth);
     out.colPitch = 3 * static_cast<std::ptrdiff_t>(bandRows);
+    out.rowPitch = spreadPitch(3 * static_cast<std::ptrdiff_t>(out.paddedWidth));
     const std::ptrdiff_t ring = roundUp(out.ringSlots * out.ringPitch, kPage) + kSkew;
     const std::ptrdiff_t rows = roundUp(bandRows * out.stripPitch, kPage) + kSkew;
-    const std::ptrdiff_t cols = roundUp(out.paddedWidth * out.colPitch, kPage) + kSkew;
+    // As columns, cols holds paddedWidth * colPitch elements; as rows, bandRows * rowPitch.
+    const std::ptrdiff_t cols = roundUp(bandRows * out.rowPitch, kPage) + kSkew;
     const std::ptrdiff_t pass = roundUp(out.paddedWidth * out.colPitch, kPage);
     out.ring = base;
     out.strip = base == nullptr ? nullptr : base + ring;

@@ -50,6 +50,8 @@ inline constexpr std::int32_t kTileColumns = 16;
 // edgeChroma: per column, the pairs of the two rows above as one 64-bit value; then below.
 // tile      : the pixels of kTileColumns columns, one column of kLanes rows after another.
 // tileRows  : the previous tile transposed, one row of kTileColumns pixels after another.
+// staging   : the band's source rows, copied stagingPitch bytes apart where the frame's own
+//             rows would crowd the cache's sets (see SourceStaging).
 struct ColumnLayout {
     std::int32_t paddedWidth;  // a multiple of the lane count
     std::ptrdiff_t colPitch;   // int16 elements per column
@@ -62,6 +64,8 @@ struct ColumnLayout {
     std::int64_t* edgeChroma;
     std::uint32_t* tile;
     std::uint32_t* tileRows;
+    std::uint8_t* staging;
+    std::ptrdiff_t stagingPitch;
 };
 
 // With base null only the sizes are filled in.
@@ -79,6 +83,9 @@ inline std::size_t columnLayout(std::int16_t* base, std::int32_t width, std::int
     const std::ptrdiff_t edgeLuma = roundUp(4 * static_cast<std::ptrdiff_t>(out.paddedWidth), 32);
     const std::ptrdiff_t edgeChroma = roundUp(8 * static_cast<std::ptrdiff_t>(out.paddedWidth), 32);
     const std::ptrdiff_t tile = 2 * kTileColumns * lanes;
+    const std::ptrdiff_t stagingPitch = spreadPitch(2 * static_cast<std::ptrdiff_t>(width));
+    const std::ptrdiff_t staging = lanes * stagingPitch;
+    out.stagingPitch = stagingPitch * static_cast<std::ptrdiff_t>(sizeof(std::int16_t));
     std::int16_t* p = base;
     auto take = [&](std::ptrdiff_t elements) {
         std::int16_t* at = p;
@@ -93,8 +100,9 @@ inline std::size_t columnLayout(std::int16_t* base, std::int32_t width, std::int
     out.edgeChroma = reinterpret_cast<std::int64_t*>(take(edgeChroma));
     out.tile = reinterpret_cast<std::uint32_t*>(take(tile));
     out.tileRows = reinterpret_cast<std::uint32_t*>(take(tile));
+    out.staging = reinterpret_cast<std::uint8_t*>(take(staging));
     return static_cast<std::size_t>(converted + comb + forward + edgeRows + edgeLuma + edgeChroma +
-                                    2 * tile) *
+                                    2 * tile + staging) *
            sizeof(std::int16_t);
 }
 
@@ -236,6 +244,45 @@ LINTRA_PIECE void storeSideBySide(typename O::V a, typename O::V b, std::int64_t
     O::store(out + O::kLanes / 4, O::permuteDwords(a, b, shift.dwordsHigh));
 }
 
+// Where the band's source rows are read from for the transposition. It reads a few bytes of
+// every row of the band in turn, and rows a whole number of 4 KiB pages apart (or half of
+// one: widths of 1024, 1536, 2048 or 4096 pixels) fall in one or two sets of the first-level
+// cache, more of them than it has ways: each read would evict a row that is read again soon
+// after, and the band took half as long again. Such bands are first copied, row by row, to
+// rows stagingPitch apart (an odd number of cache lines, so every row has a set of its own).
+struct SourceStaging {
+    std::uint8_t* rows;  // null: read the frame's rows where they are
+    std::ptrdiff_t pitch;
+};
+
+// More than a quarter of `rows` (at most 64) rows `stride` bytes apart on distinct cache lines
+// of one set of a cache whose ways are 4 KiB (64 sets of 64-byte lines, as in every x86
+// first-level data cache): then they evict each other.
+inline bool rowsCrowdCacheSets(std::ptrdiff_t stride, std::int32_t rows) {
+    constexpr std::ptrdiff_t kLine = 64, kSets = 64;
+    std::ptrdiff_t lines[64];
+    std::int32_t distinct = 0;
+    std::int32_t inSet[kSets] = {};
+    std::int32_t most = 0;
+    for (std::int32_t r = 0; r < rows; ++r) {
+        const std::ptrdiff_t at = r * stride;
+        const std::ptrdiff_t line = at >= 0 ? at / kLine : -((-at + kLine - 1) / kLine);
+        bool seen = false;
+        for (std::int32_t i = 0; i < distinct; ++i) seen = seen || lines[i] == line;
+        if (seen) continue;
+        lines[distinct++] = line;
+        const std::int32_t count = ++inSet[(line % kSets + kSets) % kSets];
+        most = count > most ? count : most;
+    }
+    return most > rows / 4;
+}
+
+template <class O>
+inline SourceStaging sourceStaging(const SimdFrame& f, const ColumnLayout& lay) {
+    if (!rowsCrowdCacheSets(f.sourceStride, O::kLanes)) return SourceStaging{nullptr, 0};
+    return SourceStaging{lay.staging, lay.stagingPitch};
+}
+
 // The rows of the band from y0 on: source rows clamped into the frame (rows past its end
 // only feed lanes whose comb signal is dropped), destination rows that exist (rowCount), and
 // the next band's source rows read ahead over the band's two passes, for frames that come
@@ -255,13 +302,20 @@ struct ColumnBand {
     static const std::uint8_t* rowIn(const SimdFrame& f, std::int32_t y) {
         return f.source + (y < 0 ? 0 : (y >= f.height ? f.height - 1 : y)) * f.sourceStride;
     }
-    // `pass(rows)` with the source rows as a first row and a stride where the band is whole.
+    // `pass(rows)` with the source rows as a first row and a stride where the band is whole
+    // (copied first where `staging` says so).
     template <class Pass>
-    void withSourceRows(const SimdFrame& f, Pass&& pass) const {
-        if (rowCount == O::kLanes) {
-            pass(StridedRows{source[0], f.sourceStride});
-        } else {
+    void withSourceRows(const SimdFrame& f, const SourceStaging& staging, Pass&& pass) const {
+        if (rowCount != O::kLanes) {
             pass(ListedRows{source});
+        } else if (staging.rows != nullptr) {
+            const std::size_t bytes = 4 * static_cast<std::size_t>(f.width);
+            for (std::int32_t r = 0; r < O::kLanes; ++r) {
+                std::memcpy(staging.rows + r * staging.pitch, source[r], bytes);
+            }
+            pass(StridedRows{staging.rows, staging.pitch});
+        } else {
+            pass(StridedRows{source[0], f.sourceStride});
         }
     }
     const std::uint8_t* source[O::kLanes];
@@ -624,6 +678,7 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const ToYcc<O>& toYcc = fromMemory(toYccConstants);
     const ToRgb<O>& toRgb = fromMemory(toRgbConstants);
     const ColumnShifts<O>& shift = fromMemory(shiftConstants);
+    const SourceStaging staging = sourceStaging<O>(f, lay);
     const YccPasses<O> passes{smoothingOf<O>(p.lumaHorizontal, false, p.gY),
                               smoothingOf<O>(p.chromaHorizontal, true, p.gC),
                               divisorOf<O, 7>(p.gY, p.lumaShortMagic),
@@ -632,7 +687,7 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
     const typename O::V lumaLimit = O::set16(p.lumaVertical);
     const typename O::V chromaLimit = O::set32(p.chromaVertical);
     forEachColumnBand<O>(f, n, to.stream, [&](ColumnBand<O>& band, std::int32_t y0) {
-        band.withSourceRows(f, [&](const auto& rows) {
+        band.withSourceRows(f, staging, [&](const auto& rows) {
             convertColumns<O>(rows, w, lay.converted, lay.colPitch, toYcc);
         });
         convertEdges<O>(f, y0, n, lay, shift, toYcc);

@@ -236,8 +236,9 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     const RgbPasses<O> passes{smoothingOf<O>(p.horizontal, true, p.g),
                               divisorOf<O, 3>(p.g, p.shortMagic)};
     const typename O::V limit = O::set32(p.vertical);
+    const SourceStaging staging = sourceStaging<O>(f, lay);
     forEachColumnBand<O>(f, n, to.stream, [&](ColumnBand<O>& band, std::int32_t y0) {
-        band.withSourceRows(f, [&](const auto& rows) {
+        band.withSourceRows(f, staging, [&](const auto& rows) {
             transposePixels<O>(rows, w, lay.converted, kPixelPitch<O>);
         });
         edgePixels<O>(f, y0, n, lay, shift);

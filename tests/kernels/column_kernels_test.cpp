@@ -24,6 +24,21 @@ TEST_F(ColumnKernels, LayoutRegionsApartAndInside) {
     }
 }
 
+// Rows a whole number of pages apart, or half a page, put more than a quarter of a band's 32
+// rows on lines of one set of a 4 KiB-way cache; a quarter or fewer, or rows sharing lines,
+// are left alone.
+TEST_F(ColumnKernels, RowsCopiedWhereTheyCrowdTheCacheSets) {
+    const struct {
+        std::ptrdiff_t stride;
+        bool crowded;
+    } cases[] = {{7680, false}, {8192, true},   {4096, true},  {6144, true},  {5120, false},
+                 {7168, false}, {2048, true},   {1024, false}, {-8192, true}, {-7680, false},
+                 {16384, true}, {16448, false}, {7200, false}, {4, false},    {0, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(rowsCrowdCacheSets(c.stride), c.crowded) << "stride " << c.stride;
+    }
+}
+
 TEST_F(ColumnKernels, LanesTakeTheRowsAboveAndBelow) {
     for (const std::int32_t n : {1, 2}) EXPECT_EQ(columnShiftProblem(n), 0) << "n " << n;
 }

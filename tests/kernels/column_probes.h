@@ -5,15 +5,20 @@
 // use plain types only: no library template is instantiated with that level's flags, which
 // could otherwise stand in for the ordinary build's copy everywhere.
 
+#include <cstddef>
 #include <cstdint>
 
 namespace lintra::testing {
 
 // The scratch regions lie inside the size the kernels ask for, apart from each other, each
 // aligned for its vectors: 1 + the first region (converted, comb, forward, edge rows, edge
-// luma, edge pairs, tile) that does not; 100 if the edge rows are too short; 200 if the
-// scratch is smaller than the layout.
+// luma, edge pairs, tile, tile rows, staging) that does not; 100 if the edge rows are too
+// short; 200 if the scratch is smaller than the layout; 300 if a staged row does not fit its
+// pitch or the pitch is not an odd number of cache lines.
 std::int32_t columnLayoutProblem(std::int32_t width);
+
+// Whether a band's source rows `stride` bytes apart are copied before the transposition.
+bool rowsCrowdCacheSets(std::ptrdiff_t stride);
 
 // The lane of row r of a column (luma words in their paired order), moved by the line
 // distance n, holds row r - n (above) or r + n (below), taken from the edge values past the

@@ -50,10 +50,10 @@ std::int32_t columnLayoutProblem(std::int32_t width) {
     x86::columnLayout(base, width, kL, lay);
     const std::size_t plane = static_cast<std::size_t>(lay.paddedWidth * lay.colPitch) * 2;
     const std::size_t pw = static_cast<std::size_t>(lay.paddedWidth);
-    const std::uintptr_t begins[] = {addressOf(lay.converted), addressOf(lay.comb),
-                                     addressOf(lay.forward),   addressOf(lay.edgeRows),
-                                     addressOf(lay.edgeLuma),  addressOf(lay.edgeChroma),
-                                     addressOf(lay.tile),      addressOf(lay.tileRows)};
+    const std::uintptr_t begins[] = {
+        addressOf(lay.converted), addressOf(lay.comb),     addressOf(lay.forward),
+        addressOf(lay.edgeRows),  addressOf(lay.edgeLuma), addressOf(lay.edgeChroma),
+        addressOf(lay.tile),      addressOf(lay.tileRows), addressOf(lay.staging)};
     const std::size_t sizes[] = {
         plane,
         plane,
@@ -62,18 +62,28 @@ std::int32_t columnLayoutProblem(std::int32_t width) {
         2 * pw * 4,
         2 * pw * 8,
         static_cast<std::size_t>(x86::kTileColumns * kL) * 4,
-        static_cast<std::size_t>(x86::kTileColumns * kL) * 4};
+        static_cast<std::size_t>(x86::kTileColumns * kL) * 4,
+        static_cast<std::size_t>(kL * lay.stagingPitch)};
+    constexpr std::int32_t kRegions = 9;
     const std::uintptr_t begin = addressOf(base), end = begin + bytes;
-    for (std::int32_t i = 0; i < 8; ++i) {
+    for (std::int32_t i = 0; i < kRegions; ++i) {
         const std::uintptr_t b = begins[i], e = b + sizes[i];
         if (b < begin || e > end || b % 64 != 0) return 1 + i;
-        for (std::int32_t j = 0; j < 8; ++j) {
+        for (std::int32_t j = 0; j < kRegions; ++j) {
             if (j != i && b < begins[j] + sizes[j] && begins[j] < e) return 1 + i;
         }
+    }
+    // Staged rows hold a whole row each, an odd number of cache lines apart.
+    if (lay.stagingPitch < 4 * static_cast<std::ptrdiff_t>(width) || lay.stagingPitch % 128 != 64) {
+        return 300;
     }
     if (lay.edgePitch < 3 * ((width + kL - 1) / kL * kL)) return 100;
     if (x86::columnScratchBytesT<O>(width) < bytes) return 200;
     return 0;
+}
+
+bool rowsCrowdCacheSets(std::ptrdiff_t stride) {
+    return x86::rowsCrowdCacheSets(stride, kL);
 }
 
 std::int32_t columnShiftProblem(std::int32_t n) {

@@ -131,6 +131,25 @@ TEST(FrameComparison, TestModeBandEdges) {
     }
 }
 
+// Source rows a whole number of pages apart or half of one (widths of 512, 1024 and 1536
+// pixels without gaps, top-down and bottom-up) are copied band by band before the
+// transposition; two whole bands and a partial one, YUV and RGB.
+TEST(FrameComparison, RowsCrowdingTheCacheSets) {
+    std::uint32_t seed = 320000;
+    for (const std::int32_t width : {512, 1024, 1536}) {
+        for (std::int32_t mode = 0; mode < 4; ++mode) {
+            std::mt19937 rng(++seed);
+            Case c = randomCase(rng, 1, 1);
+            c.width = width;
+            c.height = 70;
+            c.sourceGap = mode / 2 == 0 ? 0 : -8 * width;
+            c.settings.testMode = 0;
+            c.settings.rgbProcessing = mode % 2;
+            if (!checkCase(c, seed)) return;
+        }
+    }
+}
+
 // Destination rows that overlap each other keep whatever the last write left: every level
 // must leave what the definition's row-by-row order leaves, also with rows wider than a strip.
 TEST(FrameComparison, OverlappingDestinationRows) {

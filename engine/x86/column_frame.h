@@ -259,14 +259,14 @@ struct SourceStaging {
 // of one set of a cache whose ways are 4 KiB (64 sets of 64-byte lines, as in every x86
 // first-level data cache): then they evict each other.
 inline bool rowsCrowdCacheSets(std::ptrdiff_t stride, std::int32_t rows) {
-    constexpr std::ptrdiff_t kLine = 64, kSets = 64;
-    std::ptrdiff_t lines[64];
+    constexpr std::int64_t kLine = 64, kSets = 64;
+    std::int64_t lines[64];
     std::int32_t distinct = 0;
     std::int32_t inSet[kSets] = {};
     std::int32_t most = 0;
     for (std::int32_t r = 0; r < rows; ++r) {
-        const std::ptrdiff_t at = r * stride;
-        const std::ptrdiff_t line = at >= 0 ? at / kLine : -((-at + kLine - 1) / kLine);
+        const std::int64_t at = r * static_cast<std::int64_t>(stride);
+        const std::int64_t line = at >= 0 ? at / kLine : -((-at + kLine - 1) / kLine);
         bool seen = false;
         for (std::int32_t i = 0; i < distinct; ++i) seen = seen || lines[i] == line;
         if (seen) continue;

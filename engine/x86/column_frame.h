@@ -264,6 +264,7 @@ inline bool rowsCrowdCacheSets(std::ptrdiff_t stride, std::int32_t rows) {
     std::int32_t distinct = 0;
     std::int32_t inSet[kSets] = {};
     std::int32_t most = 0;
+    rows = rows < 64 ? rows : 64;
     for (std::int32_t r = 0; r < rows; ++r) {
         const std::int64_t at = r * static_cast<std::int64_t>(stride);
         const std::int64_t line = at >= 0 ? at / kLine : -((-at + kLine - 1) / kLine);

@@ -175,6 +175,8 @@ std::vector<Case> cases() {
         {"yuv_test_1080p/best", 1920, 1080, Scene::sample, false, true, best},
         {"rgb_test_1080p/best", 1920, 1080, Scene::sample, true, true, best},
         {"yuv_1080p_offset16/best", 1920, 1080, Scene::sample, false, false, best, 16},
+        // Rows 8 KiB apart, which crowd the cache's sets: copied band by band first.
+        {"yuv_2048x1080/best", 2048, 1080, Scene::sample, false, false, best},
     };
     return list;
 }

@@ -144,13 +144,12 @@ LINTRA_PIECE void loadFourColumns(const Rows& rows, std::ptrdiff_t at, typename 
     }
 }
 
-// `four(rows, at, x)` for the band's columns x = 0, 4, 8, .. below w, with the rows read from
-// byte `at` on; the last one to three columns, if w is not a multiple of four, from copies
-// padded with zeros, so that nothing beyond a row is read.
+// `four(rows, at, x)` for the band's last one to three columns, if w is not a multiple of
+// four, with the rows read from byte `at` on: from copies padded with zeros, so that nothing
+// beyond a row is read.
 template <class O, class Rows, class Four>
-inline void forFourColumns(const Rows& rows, std::int32_t w, Four&& four) {
+inline void forTailColumns(const Rows& rows, std::int32_t w, Four&& four) {
     const std::int32_t whole = w / 4 * 4;
-    for (std::int32_t x = 0; x < whole; x += 4) four(rows, 4 * static_cast<std::ptrdiff_t>(x), x);
     if (whole == w) return;
     alignas(16) std::uint8_t tails[O::kLanes][16] = {};
     const std::uint8_t* tailRows[O::kLanes];
@@ -160,6 +159,14 @@ inline void forFourColumns(const Rows& rows, std::int32_t w, Four&& four) {
         tailRows[r] = tails[r];
     }
     four(ListedRows{tailRows}, 0, whole);
+}
+
+// `four(rows, at, x)` for the band's columns x = 0, 4, 8, .. below w (see forTailColumns).
+template <class O, class Rows, class Four>
+inline void forFourColumns(const Rows& rows, std::int32_t w, Four&& four) {
+    const std::int32_t whole = w / 4 * 4;
+    for (std::int32_t x = 0; x < whole; x += 4) four(rows, 4 * static_cast<std::ptrdiff_t>(x), x);
+    forTailColumns<O>(rows, w, four);
 }
 
 // The band's rows converted column by column into `converted`.

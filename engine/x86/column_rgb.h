@@ -29,20 +29,19 @@ namespace {
 template <class O>
 inline constexpr std::ptrdiff_t kPixelPitch = 2 * O::kLanes;
 
-// The band's source pixels transposed: per column of `out`, a vector of the pixels of rows
-// 0 .. 15 and one of rows 16 .. 31.
+// Columns x .. x + 3 of the band's source pixels (the rows read from byte `at` on)
+// transposed: per column of `out`, a vector of the pixels of rows 0 .. 15 and one of rows
+// 16 .. 31.
 template <class O, class Rows>
-LINTRA_STAGE void transposePixels(const Rows& rows, std::int32_t w, std::int16_t* out,
-                                  std::ptrdiff_t colPitch) {
+LINTRA_PIECE void transposeFourColumns(const Rows& rows, std::ptrdiff_t at, std::int32_t x,
+                                       std::int16_t* out) {
     using V = typename O::V;
-    forFourColumns<O>(rows, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
-        V pixels[2][4];
-        loadFourColumns<O>(from, at, pixels);
-        for (int c = 0; c < 4; ++c) {
-            O::store(out + (x + c) * colPitch, pixels[0][c]);
-            O::store(out + (x + c) * colPitch + O::kLanes, pixels[1][c]);
-        }
-    });
+    V pixels[2][4];
+    loadFourColumns<O>(rows, at, pixels);
+    for (int c = 0; c < 4; ++c) {
+        O::store(out + (x + c) * kPixelPitch<O>, pixels[0][c]);
+        O::store(out + (x + c) * kPixelPitch<O> + O::kLanes, pixels[1][c]);
+    }
 }
 
 // Per column, the pixels of the two rows above the band (y0 - n, y0 - n + 1) as one 64-bit
@@ -97,12 +96,15 @@ LINTRA_PIECE typename O::M32 rgbCombHalf(typename O::V top, typename O::V mid, t
     return O::atMost32(rows, O::maddAdd(O::madd(blueRed, blueRed), green, green), limit);
 }
 
-// Columns 0 .. w - 1 from the left: comb signal detected and the forward pass advanced.
-template <class O>
-LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t w,
-                                          const ColumnShifts<O>& shifts, const CombRows<O>& rows,
-                                          typename O::V limit, const RgbPasses<O>& passes,
-                                          ReadAhead& ahead) {
+// Columns 0 .. w - 1 from the left: the source pixels transposed four columns ahead, comb
+// signal detected and the forward pass advanced. The transposition is done here rather than
+// in a pass of its own: its shuffles and loads then share the processor with the arithmetic
+// of the detection and the pass instead of waiting for each other.
+template <class O, class Rows>
+LINTRA_STAGE void detectForwardRgbColumns(const Rows& source, const ColumnLayout& lay,
+                                          std::int32_t w, const ColumnShifts<O>& shifts,
+                                          const CombRows<O>& rows, typename O::V limit,
+                                          const RgbPasses<O>& passes, ReadAhead& ahead) {
     using V = typename O::V;
     const auto& shift = inRegisters<O>(shifts);
     const auto& k = inRegisters<O>(passes);
@@ -137,6 +139,18 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
         for (int i = 0; i < 3; ++i) O::store(comb + i * kL, c.c[i]);
         return c;
     };
+    // Whole groups of four columns are transposed four columns before they are detected; the
+    // last one to three columns, from padded copies, first.
+    const std::int32_t whole = w / 4 * 4;
+    auto transposeAhead = [&](std::int32_t x) {
+        if (x < whole)
+            transposeFourColumns<O>(source, 4 * static_cast<std::ptrdiff_t>(x), x, lay.converted);
+    };
+    forTailColumns<O>(source, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
+        transposeFourColumns<O>(from, at, x, lay.converted);
+    });
+    transposeAhead(0);
+    transposeAhead(4);
     // The pass starts from the first column itself, its half kept whole.
     Comb c = detect(0);
     V s[3] = {c.c[0], c.c[1], c.c[2]};
@@ -151,6 +165,7 @@ LINTRA_STAGE void detectForwardRgbColumns(const ColumnLayout& lay, std::int32_t 
     if (w > 1) c = detect(1);
     for (std::int32_t x = 1; x < w; ++x) {
         const Comb current = c;
+        if (x % 4 == 0) transposeAhead(x + 4);
         if (x + 1 < w) c = detect(x + 1);
         if (x % kTileColumns == 0) ahead.advance(kTileColumns);
         stepRgb<O>(current.c, s, k.smoothing);
@@ -238,11 +253,11 @@ void filterRgbColumnsT(const SimdFrame& f, const RgbParams& p, void* scratch) {
     const typename O::V limit = O::set32(p.vertical);
     const SourceStaging staging = sourceStaging<O>(f, lay);
     forEachColumnBand<O>(f, n, to.stream, [&](ColumnBand<O>& band, std::int32_t y0) {
-        band.withSourceRows(f, staging, [&](const auto& rows) {
-            transposePixels<O>(rows, w, lay.converted, kPixelPitch<O>);
-        });
         edgePixels<O>(f, y0, n, lay, shift);
-        detectForwardRgbColumns<O>(lay, w, shift, combRows<O>(y0, h, n), limit, passes, band.ahead);
+        band.withSourceRows(f, staging, [&](const auto& rows) {
+            detectForwardRgbColumns<O>(rows, lay, w, shift, combRows<O>(y0, h, n), limit, passes,
+                                       band.ahead);
+        });
         withDivisionAndStreaming(p.shortMagic != 0, to.stream, [&](auto kShort, auto kStream) {
             backwardFinishRgbColumns<O, kShort, kStream>(lay, w, to.phase, band.destination,
                                                          band.rowCount, passes, band.ahead);

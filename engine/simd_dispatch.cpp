@@ -143,11 +143,14 @@ bool runSimdFrame(RunState& run, const FilterSettings& s, std::int32_t gY, std::
     } else {
         const std::int32_t lumaVertical = linearLimit16(s.yVerticalThreshold);
         const std::int32_t chromaVertical = squaredLimit32(s.uvVerticalThreshold);
-        const std::int32_t lumaMagic = rememberedMagic<7>(
-            run.lumaDivision, gY, largestDividend(combBound(lumaVertical, x86::kMaxYccComb), 1));
-        const std::int32_t chromaMagic = rememberedMagic<7>(
-            run.chromaDivision, gC,
-            largestDividend(combBound(squareRootOf(chromaVertical), x86::kMaxYccComb), 1));
+        const std::int32_t lumaComb = combBound(lumaVertical, x86::kMaxYccComb);
+        const std::int32_t chromaComb = combBound(squareRootOf(chromaVertical), x86::kMaxYccComb);
+        const std::int32_t lumaMagic =
+            rememberedMagic<7>(run.lumaDivision, gY, largestDividend(lumaComb, 1));
+        const std::int32_t chromaMagic =
+            rememberedMagic<7>(run.chromaDivision, gC, largestDividend(chromaComb, 1));
+        const bool inRange =
+            x86::recombinedInRange(lumaComb, gY) && x86::recombinedInRange(chromaComb, gC);
         const x86::YccParams params{lumaVertical,
                                     chromaVertical,
                                     linearLimit16(s.yHorizontalThreshold),
@@ -157,7 +160,8 @@ bool runSimdFrame(RunState& run, const FilterSettings& s, std::int32_t gY, std::
                                     gY,
                                     gC,
                                     lumaMagic,
-                                    chromaMagic};
+                                    chromaMagic,
+                                    inRange ? 1 : 0};
         kernels->filterYcc(frame, params, scratch);
     }
     return true;

@@ -603,9 +603,10 @@ LINTRA_PIECE void backwardOverTiles(std::int32_t w, std::int32_t phase, Step&& s
 }
 
 // Columns w - 1 down to 0: the backward pass with the recombination, each column's corrections
-// added to its converted source, clamped and converted back, its pixels into the tile; each
-// tile of columns goes to the destination rows once filled.
-template <class O, bool kShortDivision, bool kStream>
+// added to its converted source, clamped (kClamp; without, the settings keep every sample in
+// range, see recombinedInRange) and converted back, its pixels into the tile; each tile of
+// columns goes to the destination rows once filled.
+template <class O, bool kShortDivision, bool kClamp, bool kStream>
 LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w, std::int32_t phase,
                                         std::uint8_t* const* rows, std::int32_t rowCount,
                                         const YccPasses<O>& passes, const ToRgb<O>& constants,
@@ -622,7 +623,8 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
     auto recombine = [&](const std::int16_t* forward, const std::int16_t* source, V backward,
                          const Divisor<O>& d) {
         const V correction = divide<O, 7, kShortDivision>(O::add16(O::load(forward), backward), d);
-        return O::min16(O::max16(O::add16(O::load(source), correction), lo), hi);
+        const V sample = O::add16(O::load(source), correction);
+        return kClamp ? O::min16(O::max16(sample, lo), hi) : sample;
     };
     // Column x's corrections, finished into pixels in the tile (x0 its first column).
     auto finish = [&](std::int32_t x, std::int32_t x0, const YccState<O>& b) {
@@ -702,8 +704,15 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
         detectForwardColumns<O>(lay, w, shift, combRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, band.ahead);
         withDivisionAndStreaming(shortDivision, to.stream, [&](auto kShort, auto kStream) {
-            backwardFinishColumns<O, kShort, kStream>(lay, w, to.phase, band.destination,
-                                                      band.rowCount, passes, toRgb, band.ahead);
+            auto backward = [&](auto kClamp) {
+                backwardFinishColumns<O, kShort, kClamp, kStream>(
+                    lay, w, to.phase, band.destination, band.rowCount, passes, toRgb, band.ahead);
+            };
+            if (p.inRange != 0) {
+                backward(std::false_type{});
+            } else {
+                backward(std::true_type{});
+            }
         });
     });
 }

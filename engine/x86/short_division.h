@@ -56,6 +56,31 @@ inline std::int32_t largestDividend(std::int32_t c, std::int32_t rounding) {
     return 3 * c + 1 + rounding;
 }
 
+// With 8-bit input, converted samples lie within 240 .. 3824 (luma within 240 .. 3745).
+inline constexpr std::int32_t kLeastSample = 240;
+inline constexpr std::int32_t kGreatestSample = 3824;
+
+// Largest magnitude of a recombination's correction, ((forward + backward + 1) * 128) /
+// (g + 256), when every comb value lies within +-c. Each pass stores its first sample m whole
+// (within +-c), every other one as its running average s less h = ((256 - g) * m + 256) >> 9.
+// The average moves from the previous one, p, towards m ((256 - g) * m + g * p + 128) >> 8, or
+// restarts at m, so s - h = (2g * p + (256 - g) * m + e) / 512 with -510 <= e <= 511 and
+// |p|, |m| <= c: within ((256 + g) * c + 511) / 512.
+inline std::int32_t largestCorrection(std::int32_t c, std::int32_t g) {
+    const std::int64_t d = 256 + static_cast<std::int64_t>(g);
+    const std::int64_t averaged = (d * c + 511 + 511) / 512;  // rounded up
+    const std::int64_t stored = averaged > c ? averaged : c;
+    return static_cast<std::int32_t>((2 * stored + 1) * 128 / d);
+}
+
+// Whether every recombined sample stays within 0 .. 4095 without being clamped, for 8-bit
+// input, comb values within +-c and coefficient g.
+inline bool recombinedInRange(std::int32_t c, std::int32_t g) {
+    const std::int32_t room =
+        kLeastSample < 4095 - kGreatestSample ? kLeastSample : 4095 - kGreatestSample;
+    return largestCorrection(c, g) <= room;
+}
+
 // Integer square root, rounded down, of a 32-bit value (0 for negative values).
 inline std::int32_t squareRootOf(std::int32_t v) {
     std::int64_t low = 0, high = 46341;  // 46341^2 is past INT32_MAX

@@ -37,6 +37,8 @@ struct YccParams {
     std::int32_t gC;
     std::int32_t lumaShortMagic;
     std::int32_t chromaShortMagic;
+    // Non-zero: the recombined samples stay within 0 .. 4095 unclamped (see recombinedInRange).
+    std::int32_t inRange;
 };
 
 struct RgbParams {

@@ -239,6 +239,31 @@ TEST(FrameComparison, ShortDivisionAtItsLimit) {
     }
 }
 
+// The recombination leaves out its clamp where the vertical limits keep every sample in range:
+// the largest thresholds that still allow it, and the next ones, on the largest comb values
+// there are, with every restart of the smoothing (horizontal thresholds 0) and with none.
+TEST(FrameComparison, UnclampedRecombinationAtItsLimit) {
+    for (const std::int32_t g : {0, 1, 128, 219, 255}) {
+        std::int32_t t = 0;
+        while (t < 300 && x86::recombinedInRange(16 * (t + 1), g)) ++t;
+        for (const std::int32_t threshold : {t, t + 1}) {
+            for (const std::int32_t horizontal : {0, 65535}) {
+                std::mt19937 rng(static_cast<std::uint32_t>(g));
+                Case c = randomCase(rng, 1, 1);
+                c.width = 203;
+                c.height = 70;
+                c.content = Content::extreme;
+                setDefaults(c.settings);
+                c.settings.yCoefficient = c.settings.uvCoefficient = g;
+                c.settings.interlaced = g % 2;
+                c.settings.yVerticalThreshold = c.settings.uvVerticalThreshold = threshold;
+                c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = horizontal;
+                if (!checkCase(c, 700000 + static_cast<std::uint32_t>(g))) return;
+            }
+        }
+    }
+}
+
 // Destinations of 4 MiB and more are written with streaming stores where the rows are a whole
 // number of vectors apart: such frames in every mode, rows on a boundary for every level (also
 // bottom-up), rows off one, and rows that share no boundary.

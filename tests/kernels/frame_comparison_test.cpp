@@ -208,6 +208,24 @@ TEST(FrameComparison, EveryCoefficient) {
     }
 }
 
+// A 203 x 70 frame of the largest comb values there are, with the defaults but for the
+// coefficient g of both groups, the mode, both vertical thresholds and both horizontal ones.
+Case extremeCase(std::int32_t seed, std::int32_t g, std::int32_t rgb, std::int32_t vertical,
+                 std::int32_t horizontal) {
+    std::mt19937 rng(static_cast<std::uint32_t>(seed));
+    Case c = randomCase(rng, 1, 1);
+    c.width = 203;
+    c.height = 70;
+    c.content = Content::extreme;
+    setDefaults(c.settings);
+    c.settings.yCoefficient = c.settings.uvCoefficient = g;
+    c.settings.rgbProcessing = rgb;
+    c.settings.interlaced = g % 2;
+    c.settings.yVerticalThreshold = c.settings.uvVerticalThreshold = vertical;
+    c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = horizontal;
+    return c;
+}
+
 // The recombination divides with a single multiply-high only while the vertical limits keep
 // the dividends in its exact range: the largest thresholds that still allow it, and the
 // next ones, on the largest comb values there are.
@@ -222,17 +240,7 @@ TEST(FrameComparison, ShortDivisionAtItsLimit) {
             std::int32_t t = 0;
             while (t < 300 && shortFor(t + 1)) ++t;
             for (const std::int32_t threshold : {t, t + 1}) {
-                std::mt19937 rng(static_cast<std::uint32_t>(g * 2 + rgb));
-                Case c = randomCase(rng, 1, 1);
-                c.width = 203;
-                c.height = 70;
-                c.content = Content::extreme;
-                setDefaults(c.settings);
-                c.settings.yCoefficient = c.settings.uvCoefficient = g;
-                c.settings.rgbProcessing = rgb;
-                c.settings.interlaced = g % 2;
-                c.settings.yVerticalThreshold = c.settings.uvVerticalThreshold = threshold;
-                c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = 65535;
+                const Case c = extremeCase(g * 2 + rgb, g, rgb, threshold, 65535);
                 if (!checkCase(c, 800000 + static_cast<std::uint32_t>(g * 4 + rgb * 2))) return;
             }
         }
@@ -248,16 +256,7 @@ TEST(FrameComparison, UnclampedRecombinationAtItsLimit) {
         while (t < 300 && x86::recombinedInRange(16 * (t + 1), g)) ++t;
         for (const std::int32_t threshold : {t, t + 1}) {
             for (const std::int32_t horizontal : {0, 65535}) {
-                std::mt19937 rng(static_cast<std::uint32_t>(g));
-                Case c = randomCase(rng, 1, 1);
-                c.width = 203;
-                c.height = 70;
-                c.content = Content::extreme;
-                setDefaults(c.settings);
-                c.settings.yCoefficient = c.settings.uvCoefficient = g;
-                c.settings.interlaced = g % 2;
-                c.settings.yVerticalThreshold = c.settings.uvVerticalThreshold = threshold;
-                c.settings.yHorizontalThreshold = c.settings.uvHorizontalThreshold = horizontal;
+                const Case c = extremeCase(g, g, 0, threshold, horizontal);
                 if (!checkCase(c, 700000 + static_cast<std::uint32_t>(g))) return;
             }
         }

@@ -143,8 +143,9 @@ LINTRA_STAGE void detectForwardRgbColumns(const Rows& source, const ColumnLayout
     // last one to three columns, from padded copies, first.
     const std::int32_t whole = w / 4 * 4;
     auto transposeAhead = [&](std::int32_t x) {
-        if (x < whole)
+        if (x < whole) {
             transposeFourColumns<O>(source, 4 * static_cast<std::ptrdiff_t>(x), x, lay.converted);
+        }
     };
     forTailColumns<O>(source, w, [&](const auto& from, std::ptrdiff_t at, std::int32_t x) {
         transposeFourColumns<O>(from, at, x, lay.converted);

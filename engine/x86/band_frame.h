@@ -94,14 +94,21 @@ struct DestinationStores {
           stream(f.streamDestination != 0 && destinationPhase<O>(f) >= 0) {}
 };
 
+// Calls `f` with std::true_type where `flag` is set, else with std::false_type: a choice made
+// once per frame becomes a template argument of the stage.
+template <class F>
+inline void withFlag(bool flag, F&& f) {
+    if (flag) {
+        f(std::true_type{});
+    } else {
+        f(std::false_type{});
+    }
+}
+
 // Calls `row` with std::true_type where the frame's rows are streamed, else std::false_type.
 template <class F>
 inline void withStreaming(bool stream, F&& row) {
-    if (stream) {
-        row(std::true_type{});
-    } else {
-        row(std::false_type{});
-    }
+    withFlag(stream, row);
 }
 
 template <class O>

@@ -665,13 +665,7 @@ LINTRA_STAGE void backwardFinishColumns(const ColumnLayout& lay, std::int32_t w,
 // `pass(kShortDivision, kStream)` with both as std::bool_constant.
 template <class Pass>
 inline void withDivisionAndStreaming(bool shortDivision, bool stream, Pass&& pass) {
-    withStreaming(stream, [&](auto s) {
-        if (shortDivision) {
-            pass(std::true_type{}, s);
-        } else {
-            pass(std::false_type{}, s);
-        }
-    });
+    withStreaming(stream, [&](auto s) { withFlag(shortDivision, [&](auto d) { pass(d, s); }); });
 }
 
 template <class O>
@@ -704,15 +698,10 @@ void filterYccColumnsT(const SimdFrame& f, const YccParams& p, void* scratch) {
         detectForwardColumns<O>(lay, w, shift, combRows<O>(y0, h, n), lumaLimit, chromaLimit,
                                 passes, band.ahead);
         withDivisionAndStreaming(shortDivision, to.stream, [&](auto kShort, auto kStream) {
-            auto backward = [&](auto kClamp) {
+            withFlag(p.inRange == 0, [&](auto kClamp) {
                 backwardFinishColumns<O, kShort, kClamp, kStream>(
                     lay, w, to.phase, band.destination, band.rowCount, passes, toRgb, band.ahead);
-            };
-            if (p.inRange != 0) {
-                backward(std::false_type{});
-            } else {
-                backward(std::true_type{});
-            }
+            });
         });
     });
 }

@@ -1,11 +1,9 @@
 #include "cli/cli_options.h"
 
 #include <cstring>
-#include <limits>
 
-#include "cli/config_text.h"
-#include "cli/cpu_environment.h"
-#include "dialog/settings_rules.h"
+#include "frontend/cpu_environment.h"
+#include "frontend/settings_options.h"
 
 namespace lintra {
 namespace {
@@ -17,75 +15,27 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Options that change one setting the way the dialog would.
-bool applyNumberOption(const std::string& name, std::int32_t n, FilterSettings& s) {
-    if (name == "--luma-length") {
-        s.yAverage = n;
-        clampLength(s.yAverage, s.yCoefficient);
-    } else if (name == "--chroma-length") {
-        s.uvAverage = n;
-        clampLength(s.uvAverage, s.uvCoefficient);
-    } else if (name == "--luma-threshold") {
-        s.yVerticalThreshold = s.yHorizontalThreshold = clampThreshold(n);
-    } else if (name == "--chroma-threshold") {
-        s.uvVerticalThreshold = s.uvHorizontalThreshold = clampThreshold(n);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool applyFlagOption(const std::string& name, FilterSettings& s) {
-    if (name == "--rgb") {
-        s.rgbProcessing = 1;
-    } else if (name == "--yuv") {
-        s.rgbProcessing = 0;
-    } else if (name == "--interlaced") {
-        s.interlaced = 1;
-    } else if (name == "--progressive") {
-        s.interlaced = 0;
-    } else if (name == "--test-mode") {
-        s.testMode = 1;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 bool isFlag(const std::string& name) {
-    static const char* const kFlags[] = {"--rgb",         "--yuv",       "--interlaced",
-                                         "--progressive", "--test-mode", "--print-config"};
-    for (const char* f : kFlags) {
-        if (name == f) return true;
-    }
-    return false;
+    return name == "--print-config" || settingsOptionKind(name) == SettingsOption::flag;
 }
 
 bool takesValue(const std::string& name) {
-    static const char* const kValued[] = {
-        "--config",         "--size",
-        "--luma-length",    "--chroma-length",
-        "--luma-threshold", "--chroma-threshold",
-        "--write-sample",   "--write-clean-sample",
-        "--measure",        "--cpu",
-    };
+    static const char* const kValued[] = {"--size", "--write-sample", "--write-clean-sample",
+                                          "--measure", "--cpu"};
     for (const char* v : kValued) {
         if (name == v) return true;
     }
-    return false;
+    return settingsOptionKind(name) == SettingsOption::valued;
 }
 
 // One option with its value (empty for flags). Returns false with `error` set.
 bool applyOption(const std::string& name, const char* value, CliOptions& o, std::string& error) {
-    if (applyFlagOption(name, o.settings)) return true;
+    if (settingsOptionKind(name) != SettingsOption::none) {
+        return applySettingsOption(name, value, o.settings, error);
+    }
     if (name == "--print-config") {
         o.printConfig = true;
         return true;
-    }
-    if (name == "--config") {
-        if (parseConfigText(value, o.settings, error)) return true;
-        error = "--config: " + error;
-        return false;
     }
     if (name == "--cpu") {
         o.cpuGiven = true;
@@ -100,18 +50,10 @@ bool applyOption(const std::string& name, const char* value, CliOptions& o, std:
                 std::to_string(kMaxFramePixels) + " pixels), got '" + value + "'";
         return false;
     }
-    if (name == "--write-sample" || name == "--write-clean-sample" || name == "--measure") {
-        o.action = name == "--measure" ? CliAction::measure : CliAction::writeSample;
-        o.cleanSample = name == "--write-clean-sample";
-        o.output = value;
-        return true;
-    }
-    std::int32_t n = 0;
-    if (!parseSettingNumber(value, n)) {
-        error = name + " needs a non-negative integer, got '" + value + "'";
-        return false;
-    }
-    return applyNumberOption(name, n, o.settings);
+    o.action = name == "--measure" ? CliAction::measure : CliAction::writeSample;
+    o.cleanSample = name == "--write-clean-sample";
+    o.output = value;
+    return true;
 }
 
 bool checkPositionals(int count, CliOptions& o, std::string& error) {
@@ -131,19 +73,6 @@ bool checkPositionals(int count, CliOptions& o, std::string& error) {
 }
 
 }  // namespace
-
-bool parseSettingNumber(const char* text, std::int32_t& value) {
-    if (text == nullptr || !isDigit(*text)) return false;
-    std::int64_t n = 0;
-    for (const char* p = text; *p != '\0'; ++p) {
-        if (!isDigit(*p)) return false;
-        n = n * 10 + (*p - '0');
-        if (n > std::numeric_limits<std::int32_t>::max())
-            n = std::numeric_limits<std::int32_t>::max();
-    }
-    value = static_cast<std::int32_t>(n);
-    return true;
-}
 
 bool parseFrameSize(const char* text, std::int32_t& width, std::int32_t& height) {
     if (text == nullptr) return false;

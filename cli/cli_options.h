@@ -38,7 +38,4 @@ bool parseCommandLine(int argc, const char* const* argv, CliOptions& options, st
 // "WxH" with both numbers positive and the frame no larger than the engine can hold.
 bool parseFrameSize(const char* text, std::int32_t& width, std::int32_t& height);
 
-// A non-negative decimal integer; values beyond 2^31 - 1 saturate to that largest value.
-bool parseSettingNumber(const char* text, std::int32_t& value);
-
 }  // namespace lintra

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
-#include "cli/cpu_environment.h"
+#include "frontend/cpu_environment.h"
 #include "cli/help_text.h"
 #include "cli/png_command.h"
 #include "cli/raw_command.h"

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/cpu_environment.h"
+#include "frontend/cpu_environment.h"
+#include "frontend/settings_options.h"
 #include "cli/video_run.h"
 #include "persistence/config_line.h"
 

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "dialog/dialog_ids.h"
-#include "dialog/settings_rules.h"
+#include "frontend/settings_rules.h"
 
 namespace lintra {
 namespace {

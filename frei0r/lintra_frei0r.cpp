@@ -94,7 +94,7 @@ LINTRA_EXPORT void f0r_get_param_value(f0r_instance_t instance, f0r_param_t para
         return;
     }
     if (lintra::frei0r::paramDescription(param_index) == nullptr) return;
-    *static_cast<double*>(param) = lintra::frei0r::numberParam(self->fromParams, param_index);
+    *static_cast<double*>(param) = lintra::frei0r::numberParam(*self, param_index);
 }
 
 LINTRA_EXPORT void f0r_update(f0r_instance_t instance, double /*time*/, const uint32_t* inframe,

@@ -1,13 +1,13 @@
 #include "frei0r/plugin_instance.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "cli/cpu_environment.h"
 #include "engine/frame_driver.h"
-#include "frei0r/plugin_params.h"
-#include "frei0r/settings_line_text.h"
+#include "frontend/cpu_environment.h"
+#include "frontend/settings_text.h"
 
 namespace lintra::frei0r {
 namespace {
@@ -38,6 +38,7 @@ PluginInstance* createInstance(unsigned width, unsigned height) noexcept {
     instance->width = static_cast<std::int32_t>(width);
     instance->height = static_cast<std::int32_t>(height);
     setDefaults(instance->fromParams);
+    for (int i = 0; i < kParamCount; ++i) instance->params[i] = defaultParam(i);
     chooseSettings(*instance);
     // LINTRA_CPU caps the instruction set as it does for the command; a bad value is
     // reported and the best level used, since a plug-in has no way to fail a setting.
@@ -59,16 +60,28 @@ void destroyInstance(PluginInstance* instance) noexcept {
 }
 
 void setNumberParam(PluginInstance& instance, int index, double value) noexcept {
-    if (applyNumberParam(instance.fromParams, index, value)) chooseSettings(instance);
+    if (!applyNumberParam(instance.fromParams, index, value)) return;
+    instance.params[index] = heldParam(index, value);
+    chooseSettings(instance);
+}
+
+double numberParam(const PluginInstance& instance, int index) noexcept {
+    if (index == kParamSettingsLine || paramDescription(index) == nullptr) return 0.0;
+    return instance.params[index];
 }
 
 void setLineParam(PluginInstance& instance, const char* text) noexcept {
     try {
         instance.line = text != nullptr ? text : "";
         std::string error;
-        instance.lineGiven = !isBlankLine(text) && settingsFromLine(text, instance.fromLine, error);
-        if (!isBlankLine(text) && !instance.lineGiven) {
-            std::fprintf(stderr, "lintra: ignoring the settings line \"%s\" (%s)\n",
+        instance.lineGiven =
+            !isBlankSettingsText(text) && settingsFromText(text, instance.fromLine, error);
+        const bool reported =
+            std::find(instance.reportedTexts.begin(), instance.reportedTexts.end(),
+                      instance.line) != instance.reportedTexts.end();
+        if (!isBlankSettingsText(text) && !instance.lineGiven && !reported) {
+            instance.reportedTexts.push_back(instance.line);
+            std::fprintf(stderr, "lintra: ignoring the settings \"%s\" (%s)\n",
                          instance.line.c_str(), error.c_str());
         }
     } catch (...) {

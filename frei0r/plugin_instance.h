@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/filter_instance.h"
+#include "frei0r/plugin_params.h"
 
 namespace lintra::frei0r {
 
@@ -18,8 +19,10 @@ struct PluginInstance {
     FilterSettings fromParams;  // the single parameters, clamped as the dialog does
     FilterSettings fromLine;    // valid when lineGiven
     bool lineGiven;
-    std::string line;                       // the settings-line parameter as last set
-    std::vector<std::uint8_t> inPlaceCopy;  // the source when a host filters in place
+    double params[kParamCount];              // bools and numbers as a host reads them back
+    std::string line;                        // the settings text as last set
+    std::vector<std::string> reportedTexts;  // bad settings texts already reported
+    std::vector<std::uint8_t> inPlaceCopy;   // the source when a host filters in place
 };
 
 // An instance with default settings and planes for width x height, or null when the size is
@@ -30,8 +33,12 @@ void destroyInstance(PluginInstance* instance) noexcept;
 // A bool or double parameter; other indices are ignored.
 void setNumberParam(PluginInstance& instance, int index, double value) noexcept;
 
-// The settings-line parameter: blank text withdraws it; text that is not a settings line is
-// reported once on stderr and withdraws it too, so the single parameters apply.
+// The value a host reads back for a bool or double parameter; 0 for other indices.
+double numberParam(const PluginInstance& instance, int index) noexcept;
+
+// The settings text: blank text withdraws it; text that gives no settings withdraws it too,
+// so the single parameters apply, and is reported on stderr once per instance and text (some
+// hosts set every parameter again before each frame).
 void setLineParam(PluginInstance& instance, const char* text) noexcept;
 
 // Filters one packed frame of the constructed size. The output's byte 3 is the input's

@@ -1,29 +1,48 @@
 #include "frei0r/plugin_params.h"
 
-#include <cmath>
-#include <limits>
-
-#include "dialog/settings_rules.h"
+#include "frei0r/slider_scale.h"
+#include "frontend/settings_rules.h"
 
 namespace lintra::frei0r {
 namespace {
 
 constexpr ParamDescription kParams[kParamCount] = {
     {"settings line", ParamType::kString,
-     "A saved settings line, Config(a, b, c, d) or its four integers separated by spaces, "
-     "';', '/' or ','; when given it overrides every other parameter"},
+     "Settings as text, overriding every other parameter when given: a saved line "
+     "Config(a, b, c, d) (or its four integers separated by spaces, ';' or '/'), or lintra's "
+     "own options, e.g. --luma-threshold 8 --chroma-threshold 30 --progressive"},
     {"rgb", ParamType::kBool, "RGB processing instead of YUV processing"},
     {"interlaced", ParamType::kBool, "Compare lines of the same field (two apart)"},
     {"test mode", ParamType::kBool, "Show the detected comb signal on mid-grey"},
     {"luma length", ParamType::kDouble,
-     "Horizontal averaging for luma (RGB: all channels), pixels 1..1023, default 10"},
+     "Horizontal averaging for luma (RGB: all channels) in pixels: up to 0.60 each hundredth is "
+     "one pixel (0.10 = 10, the default; 0.01 = 1, no smoothing); 0.60 to 1 spans 60 to 1023"},
     {"luma threshold", ParamType::kDouble,
-     "Threshold for luma (RGB: all channels), 8-bit steps 0..511, default 5"},
+     "Threshold for luma (RGB: all channels) in 8-bit steps: up to 0.60 each hundredth is one "
+     "step (0.05 = 5, the default); 0.60 to 1 spans 60 to 511"},
     {"chroma length", ParamType::kDouble,
-     "Horizontal averaging for chroma, pixels 1..1023, default 3"},
+     "Horizontal averaging for chroma in pixels: up to 0.60 each hundredth is one pixel "
+     "(0.03 = 3, the default); 0.60 to 1 spans 60 to 1023"},
     {"chroma threshold", ParamType::kDouble,
-     "Threshold for chroma, 8-bit steps 0..511, default 20"},
+     "Threshold for chroma in 8-bit steps: up to 0.60 each hundredth is one step (0.20 = 20, "
+     "the default); 0.60 to 1 spans 60 to 511"},
 };
+
+bool isLength(int index) {
+    return index == kParamLumaLength || index == kParamChromaLength;
+}
+
+bool isNumber(int index) {
+    return isLength(index) || index == kParamLumaThreshold || index == kParamChromaThreshold;
+}
+
+bool isFlag(int index) {
+    return index == kParamRgb || index == kParamInterlaced || index == kParamTestMode;
+}
+
+SliderRange rangeOf(int index) {
+    return isLength(index) ? SliderRange::length : SliderRange::threshold;
+}
 
 }  // namespace
 
@@ -32,71 +51,69 @@ const ParamDescription* paramDescription(int index) {
     return &kParams[index];
 }
 
-std::int32_t roundedSetting(double value) {
-    if (std::isnan(value)) return 0;
-    constexpr double kLow = std::numeric_limits<std::int32_t>::min();
-    constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
-    const double rounded = std::floor(value + 0.5);
-    if (rounded <= kLow) return std::numeric_limits<std::int32_t>::min();
-    if (rounded >= kHigh) return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(rounded);
-}
-
 std::int32_t flagSetting(double value) {
     return value >= 0.5 ? 1 : 0;
 }
 
-bool applyNumberParam(FilterSettings& settings, int index, double value) {
+double defaultParam(int index) {
+    FilterSettings s{};
+    setDefaults(s);
     switch (index) {
         case kParamRgb:
-            settings.rgbProcessing = flagSetting(value);
-            return true;
+            return s.rgbProcessing;
         case kParamInterlaced:
-            settings.interlaced = flagSetting(value);
-            return true;
+            return s.interlaced;
         case kParamTestMode:
-            settings.testMode = flagSetting(value);
-            return true;
+            return s.testMode;
         case kParamLumaLength:
-            settings.yAverage = roundedSetting(value);
-            clampLength(settings.yAverage, settings.yCoefficient);
-            return true;
+            return sliderFromSetting(s.yAverage, SliderRange::length);
         case kParamLumaThreshold:
-            settings.yVerticalThreshold = clampThreshold(roundedSetting(value));
-            settings.yHorizontalThreshold = settings.yVerticalThreshold;
-            return true;
+            return sliderFromSetting(s.yVerticalThreshold, SliderRange::threshold);
         case kParamChromaLength:
-            settings.uvAverage = roundedSetting(value);
-            clampLength(settings.uvAverage, settings.uvCoefficient);
-            return true;
+            return sliderFromSetting(s.uvAverage, SliderRange::length);
         case kParamChromaThreshold:
-            settings.uvVerticalThreshold = clampThreshold(roundedSetting(value));
-            settings.uvHorizontalThreshold = settings.uvVerticalThreshold;
-            return true;
-        default:
-            return false;
-    }
-}
-
-double numberParam(const FilterSettings& settings, int index) {
-    switch (index) {
-        case kParamRgb:
-            return settings.rgbProcessing != 0 ? 1.0 : 0.0;
-        case kParamInterlaced:
-            return settings.interlaced != 0 ? 1.0 : 0.0;
-        case kParamTestMode:
-            return settings.testMode != 0 ? 1.0 : 0.0;
-        case kParamLumaLength:
-            return settings.yAverage;
-        case kParamLumaThreshold:
-            return settings.yVerticalThreshold;
-        case kParamChromaLength:
-            return settings.uvAverage;
-        case kParamChromaThreshold:
-            return settings.uvVerticalThreshold;
+            return sliderFromSetting(s.uvVerticalThreshold, SliderRange::threshold);
         default:
             return 0.0;
     }
+}
+
+double heldParam(int index, double value) {
+    if (isFlag(index)) return flagSetting(value);
+    if (isNumber(index)) return heldSlider(value);
+    return 0.0;
+}
+
+bool applyNumberParam(FilterSettings& settings, int index, double value) {
+    if (!isFlag(index) && !isNumber(index)) return false;
+    const std::int32_t flag = flagSetting(value);
+    const std::int32_t number = isNumber(index) ? settingFromSlider(value, rangeOf(index)) : 0;
+    switch (index) {
+        case kParamRgb:
+            settings.rgbProcessing = flag;
+            break;
+        case kParamInterlaced:
+            settings.interlaced = flag;
+            break;
+        case kParamTestMode:
+            settings.testMode = flag;
+            break;
+        case kParamLumaLength:
+            settings.yAverage = number;
+            clampLength(settings.yAverage, settings.yCoefficient);
+            break;
+        case kParamLumaThreshold:
+            settings.yVerticalThreshold = settings.yHorizontalThreshold = number;
+            break;
+        case kParamChromaLength:
+            settings.uvAverage = number;
+            clampLength(settings.uvAverage, settings.uvCoefficient);
+            break;
+        default:
+            settings.uvVerticalThreshold = settings.uvHorizontalThreshold = number;
+            break;
+    }
+    return true;
 }
 
 }  // namespace lintra::frei0r

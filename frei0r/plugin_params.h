@@ -1,7 +1,7 @@
 #pragma once
-// The plug-in's parameters as frei0r hosts see them. Lengths and thresholds are doubles that
-// hold the real number (ffmpeg passes a typed number unchanged), so "10" means a length of
-// 10 pixels; they are rounded and held to the dialog's ranges. The flags are frei0r bools.
+// The plug-in's parameters as frei0r hosts see them: a settings text, three bools and four
+// numbers in [0, 1] that slider_scale lays onto the lengths and thresholds, applied with the
+// dialog's rules.
 
 #include <cstdint>
 
@@ -33,19 +33,19 @@ struct ParamDescription {
 // The description of a parameter, or null for an index out of range.
 const ParamDescription* paramDescription(int index);
 
-// A frei0r number as a setting: rounded to the nearest integer, saturated to 32 bits; a value
-// that is not a number reads as 0, as non-numeric text does in the dialog.
-std::int32_t roundedSetting(double value);
-
-// A frei0r bool: [0, 0.5) is false, [0.5, 1] true; anything that is not a number is false.
+// A frei0r bool: [0, 0.5) is false, 0.5 and above true; anything that is not a number is false.
 std::int32_t flagSetting(double value);
 
-// Applies one bool or double parameter to the settings with the dialog's clamping: a length
-// also sets its coefficient, a threshold sets both thresholds of its group. Returns false for
-// an index that is not a bool or double parameter.
-bool applyNumberParam(FilterSettings& settings, int index, double value);
+// What a bool or number parameter holds before a host sets it: the defaults' own values.
+double defaultParam(int index);
 
-// The value a host reads back for a bool or double parameter; 0 for any other index.
-double numberParam(const FilterSettings& settings, int index);
+// What a bool or number parameter holds after a host sets `value`: bools 0 or 1, numbers
+// `value` held to [0, 1]. 0 for any other index.
+double heldParam(int index, double value);
+
+// Applies one bool or number parameter to the settings with the dialog's rules: a length also
+// sets its coefficient, a threshold both thresholds of its group. False for an index that is
+// not a bool or number parameter.
+bool applyNumberParam(FilterSettings& settings, int index, double value);
 
 }  // namespace lintra::frei0r

@@ -70,7 +70,8 @@ void filterFrame(FuzzedDataProvider& in, frei0r::PluginInstance& instance) {
     }
 }
 
-// The settings a frame is filtered with come from the dialog's ranges or from a settings line.
+// The settings a frame is filtered with come from the dialog's ranges or from a settings text,
+// whose options keep those ranges and whose lines anything a Config line can carry.
 void checkSettings(const frei0r::PluginInstance& instance) {
     const FilterSettings& s = instance.filter.settings;
     if (instance.lineGiven) {
@@ -107,12 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 0: {
                 const int index = in.ConsumeIntegralInRange(-2, frei0r::kParamCount + 2);
                 frei0r::setNumberParam(*instance, index, pickNumber(in));
-                const double back = frei0r::numberParam(instance->fromParams, index);
-                check(!std::isnan(back), "parameter reads back as NaN");
+                const double back = frei0r::numberParam(*instance, index);
+                check(back >= 0.0 && back <= 1.0, "parameter reads back outside [0, 1]");
                 break;
             }
             case 1: {
-                const std::string text = in.ConsumeRandomLengthString(64);
+                std::string text = in.ConsumeRandomLengthString(64);
+                if (in.ConsumeBool()) text = "--" + text;  // the options form
                 frei0r::setLineParam(*instance, in.ConsumeBool() ? text.c_str() : nullptr);
                 break;
             }

@@ -10,6 +10,7 @@ packages=(
     g++-multilib qemu-user-static
     wine64 xvfb xauth imagemagick
     frei0r-plugins-dev ffmpeg
+    melt gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
 )
 
 missing=()

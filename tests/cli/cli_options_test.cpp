@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
+#include <string>
 #include <vector>
+
+#include "frontend/settings_text.h"
 
 namespace lintra {
 namespace {
@@ -171,6 +176,49 @@ TEST(CliOptions, DoubleDashEndsOptions) {
     ASSERT_TRUE(p.ok) << p.error;
     EXPECT_EQ(p.options.input, "-weird.png");
     EXPECT_EQ(p.options.output, "--out.png");
+}
+
+// A plug-in's settings text with the command's options gives what the command line gives.
+TEST(CliOptions, SettingsTextsGiveWhatTheCommandLineGives) {
+    const std::vector<std::vector<std::string>> choices = {
+        {"--rgb"},
+        {"--yuv"},
+        {"--interlaced"},
+        {"--progressive"},
+        {"--test-mode"},
+        {"--luma-length", "0"},
+        {"--luma-length=17"},
+        {"--chroma-length", "4000"},
+        {"--luma-threshold", "3"},
+        {"--chroma-threshold=600"},
+        {"--chroma-threshold", "99999999999"},
+        {"--config", "Config(65537, 1310730, 196611, 16842752)"},
+        {"--config=-1, 0, 7, 256"},
+    };
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<std::string> words;
+        const int count = static_cast<int>(rng() % 7) + 1;
+        for (int i = 0; i < count; ++i) {
+            const auto& pick = choices[rng() % choices.size()];
+            words.insert(words.end(), pick.begin(), pick.end());
+        }
+        std::vector<const char*> args;
+        std::string text;
+        for (const std::string& w : words) {
+            args.push_back(w.c_str());
+            const bool quote = w.find(' ') != std::string::npos;
+            text += (quote ? "'" + w + "'" : w) + " ";
+        }
+        args.push_back("in");
+        args.push_back("out");
+        const Parsed p = parse(args);
+        ASSERT_TRUE(p.ok) << text << ": " << p.error;
+        FilterSettings fromText{};
+        std::string error;
+        ASSERT_TRUE(settingsFromText(text.c_str(), fromText, error)) << text << ": " << error;
+        ASSERT_EQ(std::memcmp(&fromText, &p.options.settings, sizeof fromText), 0) << text;
+    }
 }
 
 }  // namespace

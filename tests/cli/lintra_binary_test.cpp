@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "cli/config_text.h"
+#include "frontend/config_text.h"
 #include "cli/png_io.h"
 #include "persistence/config_line.h"
 #include "tests/cli/cli_test_support.h"

@@ -12,9 +12,11 @@ colour_bytes() { ff -f rawvideo -pix_fmt "$2" -s "$3" -i "$1" -f rawvideo -pix_f
 alpha_bytes() { ff -f rawvideo -pix_fmt bgra -s "$2" -i "$1" -vf alphaextract -f rawvideo -pix_fmt gray -y "$3"; }
 
 # test_frames WxH FRAMES OUT.bgra: a moving test picture with grain, which gives the filter
-# line-to-line departures to remove, and alpha varying across the picture.
+# line-to-line departures to remove, and alpha varying across the picture. (testsrc2 makes
+# even sizes only; odd ones are cropped from the next even size.)
 test_frames() {
-    ff -f lavfi -i "testsrc2=s=$1:r=25,noise=alls=14:allf=t,format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*3+Y*7,256)'" \
+    local w=${1%x*} h=${1#*x}
+    ff -f lavfi -i "testsrc2=s=$(((w + 1) / 2 * 2))x$(((h + 1) / 2 * 2)):r=25,format=rgba,crop=$w:$h:0:0,noise=alls=14:allf=t,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='mod(X*3+Y*7,256)'" \
         -frames:v "$2" -f rawvideo -pix_fmt bgra -y "$3"
 }
 

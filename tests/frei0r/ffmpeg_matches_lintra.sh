@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # ffmpeg with the frei0r plug-in gives, frame for frame, the colours lintra gives on the same
-# raw frames, for every kind of setting and every way of writing a settings line, and keeps
-# the input's alpha.
+# raw frames, for every kind of setting, slider values, the command's options as text and every
+# way of writing a settings line, and keeps the input's alpha.
 #   ffmpeg_matches_lintra.sh LINTRA PLUGIN_DIR
 set -euo pipefail
 lintra=$1
@@ -20,8 +20,10 @@ cases=(
     "progressive||n|n|--progressive"
     "test-mode-yuv||n|y|y|--test-mode"
     "test-mode-rgb||y|y|y|--rgb --test-mode"
-    "lengths-thresholds||n|y|n|16|8|5|30|--luma-length 16 --luma-threshold 8 --chroma-length 5 --chroma-threshold 30"
-    "clamped||n|n|n|0|600|5000|-2|--progressive --luma-length 0 --luma-threshold 600 --chroma-length 5000 --chroma-threshold 0"
+    "lengths-thresholds||n|y|n|0.16|0.08|0.05|0.30|--luma-length 16 --luma-threshold 8 --chroma-length 5 --chroma-threshold 30"
+    "sliders-held||n|n|n|0|600|0.8|-2|--progressive --luma-length 1 --luma-threshold 511 --chroma-length 542 --chroma-threshold 0"
+    "options|--luma-threshold 8 --chroma-threshold 30 --progressive|--luma-threshold 8 --chroma-threshold 30 --progressive"
+    "options-win|--rgb --luma-length=16|n|y|y|0.5|--rgb --luma-length 16"
     "line-spaces|262153 2621470 1966092 256|--config 262153,2621470,1966092,256"
     "line-slashes|262153/2621470/1966092/16777216|--config 262153,2621470,1966092,16777216"
     "line-quoted|'Config(262153, 2621470, 1966092, 16842752)'|--config Config(262153,2621470,1966092,16842752)"

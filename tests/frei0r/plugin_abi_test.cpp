@@ -3,6 +3,7 @@
 // must produce.
 
 #include <dlfcn.h>
+#include <unistd.h>
 extern "C" {
 #include <frei0r.h>
 }
@@ -10,14 +11,15 @@ extern "C" {
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "dialog/settings_rules.h"
 #include "engine/filter_settings.h"
+#include "frontend/settings_rules.h"
 #include "persistence/config_line.h"
 #include "tests/reference/reference_filter.h"
 
@@ -163,28 +165,29 @@ TEST_F(PluginTest, RefusesEmptyFramesAndIgnoresNullPointers) {
     plugin().setParam(i, nullptr, kLumaLength);
     plugin().setParam(i, &v, 42);
     plugin().update(i, 0, nullptr, nullptr);
-    EXPECT_EQ(getDouble(i, kLumaLength), 10);
+    EXPECT_DOUBLE_EQ(getDouble(i, kLumaLength), 0.10);
     plugin().destruct(i);
 }
 
 TEST_F(PluginTest, StartsWithTheDefaultsAndNoSettingsLine) {
     f0r_instance_t i = plugin().construct(16, 8);
-    const double want[kParams] = {0, 0, 1, 0, 10, 5, 3, 20};
-    for (int k = kRgb; k < kParams; ++k) EXPECT_EQ(getDouble(i, k), want[k]) << k;
+    const double want[kParams] = {0, 0, 1, 0, 0.10, 0.05, 0.03, 0.20};
+    for (int k = kRgb; k < kParams; ++k) EXPECT_DOUBLE_EQ(getDouble(i, k), want[k]) << k;
     EXPECT_EQ(getText(i), "");
     plugin().destruct(i);
 }
 
-struct Clamp {
+struct Held {
     int index;
     double value;
     double readBack;
 };
 
-class ParamClampTest : public PluginTest, public ::testing::WithParamInterface<Clamp> {};
+class ParamHoldTest : public PluginTest, public ::testing::WithParamInterface<Held> {};
 
-TEST_P(ParamClampTest, HoldsValuesToTheDialogRanges) {
-    const Clamp c = GetParam();
+// Numbers read back as set, held to [0, 1]; bools as 0 or 1.
+TEST_P(ParamHoldTest, ReadsBackWhatWasSetHeldToItsRange) {
+    const Held c = GetParam();
     f0r_instance_t i = plugin().construct(16, 8);
     setDouble(i, c.index, c.value);
     EXPECT_EQ(getDouble(i, c.index), c.readBack);
@@ -192,17 +195,17 @@ TEST_P(ParamClampTest, HoldsValuesToTheDialogRanges) {
 }
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 INSTANTIATE_TEST_SUITE_P(
-    Params, ParamClampTest,
-    ::testing::Values(Clamp{kLumaLength, 0, 1}, Clamp{kLumaLength, 1, 1}, Clamp{kLumaLength, 2, 2},
-                      Clamp{kLumaLength, 7.5, 8}, Clamp{kLumaLength, 7.49, 7},
-                      Clamp{kLumaLength, 1023.4, 1023}, Clamp{kLumaLength, 5000, 1023},
-                      Clamp{kLumaLength, -3, 1}, Clamp{kLumaLength, kNan, 1},
-                      Clamp{kChromaLength, 1e300, 1023}, Clamp{kChromaLength, -1e300, 1},
-                      Clamp{kLumaThreshold, 600, 511}, Clamp{kLumaThreshold, -0.6, 0},
-                      Clamp{kChromaThreshold, 511, 511}, Clamp{kChromaThreshold, 5e9, 511},
-                      Clamp{kChromaThreshold, 0.4, 0}, Clamp{kRgb, 0.49, 0}, Clamp{kRgb, 0.5, 1},
-                      Clamp{kInterlaced, 0, 0}, Clamp{kTestMode, 1, 1}, Clamp{kTestMode, kNan, 0}));
+    Params, ParamHoldTest,
+    ::testing::Values(Held{kLumaLength, 0, 0}, Held{kLumaLength, 0.37, 0.37},
+                      Held{kLumaLength, 0.6000001, 0.6000001}, Held{kLumaLength, 1, 1},
+                      Held{kLumaLength, 5000, 1}, Held{kLumaLength, -3, 0},
+                      Held{kLumaLength, kNan, 0}, Held{kChromaLength, kInf, 1},
+                      Held{kChromaLength, -kInf, 0}, Held{kLumaThreshold, 0.05, 0.05},
+                      Held{kChromaThreshold, 1e-300, 1e-300}, Held{kRgb, 0.49, 0},
+                      Held{kRgb, 0.5, 1}, Held{kInterlaced, 0, 0}, Held{kTestMode, 7, 1},
+                      Held{kTestMode, kNan, 0}));
 
 // Settings a frame must be filtered with after the parameters of one case are set.
 struct FrameCase {
@@ -231,12 +234,15 @@ std::vector<FrameCase> frameCases() {
         {"rgb", {{kRgb, 1}}, nullptr, with([](auto& s) { s.rgbProcessing = 1; })},
         {"progressive", {{kInterlaced, 0}}, nullptr, with([](auto& s) { s.interlaced = 0; })},
         {"testYuv", {{kTestMode, 1}}, nullptr, with([](auto& s) { s.testMode = 1; })},
-        {"testRgb", {{kTestMode, 1}, {kRgb, 1}, {kLumaThreshold, 40}}, nullptr, with([](auto& s) {
+        {"testRgb", {{kTestMode, 1}, {kRgb, 1}, {kLumaThreshold, 0.40}}, nullptr, with([](auto& s) {
              s.testMode = s.rgbProcessing = 1;
              s.yVerticalThreshold = s.yHorizontalThreshold = 40;
          })},
-        {"clampedGroups",
-         {{kLumaLength, 0}, {kLumaThreshold, 600}, {kChromaLength, 5000}, {kChromaThreshold, 2}},
+        {"heldToTheEnds",
+         {{kLumaLength, -1},
+          {kLumaThreshold, 600},
+          {kChromaLength, 5000},
+          {kChromaThreshold, 0.02}},
          nullptr,
          with([](auto& s) {
              s.yAverage = 1;
@@ -246,8 +252,29 @@ std::vector<FrameCase> frameCases() {
              s.uvCoefficient = 255;
              s.uvVerticalThreshold = s.uvHorizontalThreshold = 2;
          })},
+        {"slidersAboveTheKnee",
+         {{kLumaLength, 0.8}, {kChromaThreshold, 0.61}, {kLumaThreshold, 0.08}},
+         nullptr,
+         with([](auto& s) {
+             s.yAverage = 542;
+             s.yCoefficient = 255;
+             s.yVerticalThreshold = s.yHorizontalThreshold = 8;
+             s.uvVerticalThreshold = s.uvHorizontalThreshold = 71;
+         })},
+        {"options",
+         {{kRgb, 1}},
+         "--luma-threshold 8 --chroma-threshold 30 --progressive",
+         with([](auto& s) {
+             s.yVerticalThreshold = s.yHorizontalThreshold = 8;
+             s.uvVerticalThreshold = s.uvHorizontalThreshold = 30;
+             s.interlaced = 0;
+         })},
+        {"badOptionsLeaveParams",
+         {{kInterlaced, 0}},
+         "--luma-threshold 8 --fast",
+         with([](auto& s) { s.interlaced = 0; })},
         {"lineWins",
-         {{kRgb, 0}, {kLumaLength, 30}},
+         {{kRgb, 0}, {kLumaLength, 0.30}},
          "Config(262153, 2621470, 1966092, 256)",
          lineSettings},
         {"lineWithSpaces", {}, " 262153 2621470 1966092 256 ", lineSettings},
@@ -334,6 +361,38 @@ TEST_F(PluginTest, InstancesKeepTheirOwnSettings) {
     EXPECT_EQ(outB, expected(with([](auto& s) { s.testMode = 1; }), in, w, h));
     plugin().destruct(a);
     plugin().destruct(b);
+}
+
+// Some hosts (MLT) set every parameter again before each frame: a bad text is still reported
+// once per instance and text.
+TEST_F(PluginTest, ABadSettingsTextIsReportedOncePerInstanceAndText) {
+    std::fflush(stderr);
+    const int saved = dup(2);
+    std::FILE* log = std::tmpfile();
+    ASSERT_NE(log, nullptr);
+    dup2(fileno(log), 2);
+    f0r_instance_t a = plugin().construct(16, 8);
+    f0r_instance_t b = plugin().construct(16, 8);
+    for (int frame = 0; frame < 50; ++frame) {
+        setText(a, "Config(1, 2, 3)");
+        setText(a, frame % 10 == 0 ? "--fast" : "Config(1, 2, 3)");
+        setText(b, "Config(1, 2, 3)");
+        setText(a, "--progressive");
+    }
+    plugin().destruct(a);
+    plugin().destruct(b);
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::rewind(log);
+    std::vector<std::string> lines;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, log) != nullptr) lines.emplace_back(buffer);
+    std::fclose(log);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_NE(lines[0].find("\"Config(1, 2, 3)\""), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("unknown option '--fast'"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("\"Config(1, 2, 3)\""), std::string::npos) << lines[2];
 }
 
 }  // namespace

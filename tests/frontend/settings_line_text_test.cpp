@@ -1,6 +1,6 @@
 // The forms a settings line may take in a filter graph, and the ones it may not.
 
-#include "frei0r/settings_line_text.h"
+#include "frontend/settings_line_text.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 
 namespace {
 
-using lintra::frei0r::canonicalLine;
-using lintra::frei0r::settingsFromLine;
+using lintra::canonicalLine;
+using lintra::settingsFromLine;
 
 struct Accepted {
     const char* text;
@@ -63,9 +63,9 @@ INSTANTIATE_TEST_SUITE_P(Forms, RefusedLine,
                                            "Config()"));
 
 TEST(BlankLine, IsNotGiven) {
-    EXPECT_TRUE(lintra::frei0r::isBlankLine(nullptr));
-    EXPECT_TRUE(lintra::frei0r::isBlankLine(" \t "));
-    EXPECT_FALSE(lintra::frei0r::isBlankLine(" 0 "));
+    EXPECT_TRUE(lintra::isBlankLine(nullptr));
+    EXPECT_TRUE(lintra::isBlankLine(" \t "));
+    EXPECT_FALSE(lintra::isBlankLine(" 0 "));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "cli/config_text.h"
+#include "frontend/config_text.h"
 #include "engine/filter_settings.h"
 #include "fuzz/settings_checks.h"
 #include "persistence/config_line.h"

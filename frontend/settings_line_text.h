@@ -1,12 +1,13 @@
 #pragma once
-// The plug-in's settings-line parameter. ffmpeg's filter graphs reserve ',', ':' and '|', so
-// besides "Config(a, b, c, d)" the four integers may be separated by spaces, ';', '/' or ','.
+// A saved settings line as a plug-in's text parameter takes it. Filter graphs (ffmpeg's reserve
+// ',', ':' and '|') make commas awkward, so besides "Config(a, b, c, d)" the four integers may
+// be separated by spaces, ';', '/' or ','.
 
 #include <string>
 
 #include "engine/filter_settings.h"
 
-namespace lintra::frei0r {
+namespace lintra {
 
 // True when the text is blank: the parameter is then not given.
 bool isBlankLine(const char* text);
@@ -19,4 +20,4 @@ bool canonicalLine(const char* text, std::string& line, std::string& error);
 // when the text is not a settings line.
 bool settingsFromLine(const char* text, FilterSettings& out, std::string& error);
 
-}  // namespace lintra::frei0r
+}  // namespace lintra

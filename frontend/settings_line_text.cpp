@@ -1,11 +1,11 @@
-#include "frei0r/settings_line_text.h"
+#include "frontend/settings_line_text.h"
 
 #include <string_view>
 #include <vector>
 
-#include "cli/config_text.h"
+#include "frontend/config_text.h"
 
-namespace lintra::frei0r {
+namespace lintra {
 namespace {
 
 constexpr std::string_view kSeparators = " \t\r\n;/,";
@@ -76,4 +76,4 @@ bool settingsFromLine(const char* text, FilterSettings& out, std::string& error)
     return canonicalLine(text, line, error) && parseConfigText(line.c_str(), out, error);
 }
 
-}  // namespace lintra::frei0r
+}  // namespace lintra

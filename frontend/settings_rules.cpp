@@ -1,4 +1,4 @@
-#include "dialog/settings_rules.h"
+#include "frontend/settings_rules.h"
 
 namespace lintra {
 

@@ -1,4 +1,4 @@
-#include "cli/config_text.h"
+#include "frontend/config_text.h"
 
 #include <cstdint>
 #include <cstring>

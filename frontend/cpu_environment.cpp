@@ -1,4 +1,4 @@
-#include "cli/cpu_environment.h"
+#include "frontend/cpu_environment.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,7 @@
 #include "cli/png_io.h"
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <csetjmp>
@@ -16,6 +17,8 @@ namespace {
 constexpr std::uint32_t kMaxSide = 65535;
 constexpr std::size_t kMaxPixels = std::size_t{1} << 28;
 constexpr std::size_t kSignatureBytes = 8;
+// Deflate packs at most about 1032 bytes into one (258 bytes per 2-bit code at best).
+constexpr std::uint64_t kDeflateMostPerByte = 1032;
 
 // libpng reports errors through this callback; the message is kept and control returns to
 // the setjmp point of the function that called libpng.
@@ -39,8 +42,9 @@ void requestEightBitRgb(png_structp png, png_infop info) {
 
 // Decodes into `samples` (RGB or RGBA rows). The only locals live before setjmp; every
 // object with a destructor belongs to the caller, so the error jump skips none.
-bool decodePng(std::FILE* file, std::vector<std::uint8_t>& samples, std::vector<png_bytep>& rows,
-               std::uint32_t& width, std::uint32_t& height, int& channels, std::string& message) {
+bool decodePng(std::FILE* file, std::uint64_t fileBytes, std::vector<std::uint8_t>& samples,
+               std::vector<png_bytep>& rows, std::uint32_t& width, std::uint32_t& height,
+               int& channels, std::string& message) {
     png_structp png =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, &message, onPngError, onPngWarning);
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
@@ -60,6 +64,10 @@ bool decodePng(std::FILE* file, std::vector<std::uint8_t>& samples, std::vector<
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
     if (std::size_t{width} * height > kMaxPixels) png_error(png, "picture too large");
+    // A file too short to hold the rows it declares, even at deflate's best, is damaged: refuse
+    // it before the rows are allocated (a 100-byte file could otherwise ask for gigabytes).
+    const std::uint64_t declared = (std::uint64_t{png_get_rowbytes(png, info)} + 1) * height;
+    if (declared > fileBytes * kDeflateMostPerByte) png_error(png, "Not enough image data");
     requestEightBitRgb(png, info);
     channels = png_get_channels(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
@@ -131,7 +139,8 @@ bool encodePng(std::FILE* file, const Picture& picture, std::vector<std::uint8_t
     return true;
 }
 
-bool readPngFile(std::FILE* file, const std::string& name, Picture& picture, std::string& error) {
+bool readPngFile(std::FILE* file, std::uint64_t fileBytes, const std::string& name,
+                 Picture& picture, std::string& error) {
     png_byte signature[kSignatureBytes] = {};
     if (std::fread(signature, 1, kSignatureBytes, file) != kSignatureBytes ||
         png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
@@ -144,13 +153,23 @@ bool readPngFile(std::FILE* file, const std::string& name, Picture& picture, std
     std::uint32_t height = 0;
     int channels = 0;
     std::string message;
-    if (!decodePng(file, samples, rows, width, height, channels, message)) {
+    if (!decodePng(file, fileBytes, samples, rows, width, height, channels, message)) {
         error = name + ": cannot read PNG: " + message;
         return false;
     }
     resizePicture(picture, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     unpackSamples(samples, channels, picture);
     return true;
+}
+
+// The rest of a stream whose size is not known in advance (a pipe). False on a read error.
+bool readWhole(std::FILE* file, std::vector<std::uint8_t>& bytes) {
+    std::uint8_t buffer[65536];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, file);
+        bytes.insert(bytes.end(), buffer, buffer + got);
+        if (got < sizeof buffer) return std::ferror(file) == 0;
+    }
 }
 
 }  // namespace
@@ -162,14 +181,30 @@ std::string displayName(const std::string& path, bool isOutput) {
 
 bool readPng(const std::string& path, Picture& picture, std::string& error) {
     const std::string name = displayName(path, false);
-    if (path == "-") return readPngFile(stdin, name, picture, error);
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
         error = name + ": cannot open: " + std::strerror(errno);
         return false;
     }
-    const bool ok = readPngFile(file, name, picture, error);
-    std::fclose(file);
+    // The size bounds what the file can hold; a stream of unknown size is read whole first.
+    struct stat st {};
+    bool ok = false;
+    if (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
+        ok = readPngFile(file, static_cast<std::uint64_t>(st.st_size), name, picture, error);
+    } else {
+        std::vector<std::uint8_t> bytes;
+        std::FILE* memory = nullptr;
+        if (!readWhole(file, bytes)) {
+            error = name + ": cannot read: " + std::strerror(errno);
+        } else if (bytes.empty() ||
+                   (memory = fmemopen(bytes.data(), bytes.size(), "rb")) == nullptr) {
+            error = name + ": not a PNG file (raw frames need --size WxH)";
+        } else {
+            ok = readPngFile(memory, bytes.size(), name, picture, error);
+            std::fclose(memory);
+        }
+    }
+    if (file != stdin) std::fclose(file);
     return ok;
 }
 

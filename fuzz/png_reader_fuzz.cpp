@@ -27,10 +27,13 @@ std::uint32_t bigEndian32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
 }
 
-// The size in the header chunk, which must come first in a PNG file.
+// The size in the header chunk, which must come first in a PNG file. A huge picture in a
+// file too short to hold even one bit per pixel at deflate's best (1032:1) stays in: the
+// reader must refuse it before allocating anything.
 bool declaresHugePicture(const std::uint8_t* data, std::size_t size) {
     if (size < 24 || std::memcmp(data + 12, "IHDR", 4) != 0) return false;
-    return std::uint64_t{bigEndian32(data + 16)} * bigEndian32(data + 20) > kMaxFuzzedPixels;
+    const std::uint64_t pixels = std::uint64_t{bigEndian32(data + 16)} * bigEndian32(data + 20);
+    return pixels > kMaxFuzzedPixels && pixels / 8 <= std::uint64_t{size} * 1032;
 }
 
 void filterOnce(lintra::Picture& picture) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
 
 #include <filesystem>
 
@@ -107,6 +111,80 @@ TEST(PngIo, FailedWriteLeavesNothingBehind) {
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"sub"});
     EXPECT_FALSE(writePng(dir.file("nowhere/out.png"), randomPicture(4, 4, false, 1u), error));
     EXPECT_NE(error.find("nowhere/out.png"), std::string::npos) << error;
+}
+
+void appendChunk(std::vector<std::uint8_t>& png, const char* type,
+                 const std::vector<std::uint8_t>& data) {
+    const auto size = static_cast<std::uint32_t>(data.size());
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(std::uint8_t(size >> shift));
+    const std::size_t typeAt = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    const auto crc = static_cast<std::uint32_t>(
+        crc32(0, png.data() + typeAt, static_cast<uInt>(png.size() - typeAt)));
+    for (int shift = 24; shift >= 0; shift -= 8) png.push_back(std::uint8_t(crc >> shift));
+}
+
+// A black 8-bit RGB picture compressed as far as deflate goes, its data cut to `idatBytes`
+// when that is smaller.
+std::vector<std::uint8_t> blackPng(std::uint32_t side, std::size_t idatBytes) {
+    std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<std::uint8_t> header;
+    for (int i = 0; i < 2; ++i) {
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(std::uint8_t(side >> shift));
+    }
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    appendChunk(png, "IHDR", header);
+    // A cut stream needs only its start.
+    const std::size_t rowBytes = (std::size_t{side} * 3 + 1) * side;
+    const std::vector<std::uint8_t> rows(std::min<std::size_t>(rowBytes, idatBytes * 1024), 0);
+    uLongf packed = compressBound(static_cast<uLong>(rows.size()));
+    std::vector<std::uint8_t> data(packed);
+    EXPECT_EQ(compress2(data.data(), &packed, rows.data(), static_cast<uLong>(rows.size()), 9),
+              Z_OK);
+    data.resize(std::min<std::size_t>(packed, idatBytes));
+    appendChunk(png, "IDAT", data);
+    appendChunk(png, "IEND", {});
+    return png;
+}
+
+// Deflate packs at most about 1032 bytes into one: a file too short for the rows it declares
+// is refused before they are allocated, while the most compressed real picture still reads.
+TEST(PngIo, AFileTooShortForItsDeclaredRowsIsRefusedBeforeTheyAreAllocated) {
+    ScratchDir dir;
+    const auto densest = blackPng(2048, SIZE_MAX);
+    EXPECT_LT(densest.size() * 1000, (2048u * 3 + 1) * 2048u) << "over 1000:1";
+    test::writeBytes(dir.file("black.png"), densest);
+    Picture p;
+    std::string error;
+    ASSERT_TRUE(readPng(dir.file("black.png"), p, error)) << error;
+    EXPECT_EQ(p.width, 2048);
+
+    test::writeBytes(dir.file("bomb.png"), blackPng(16384, 40));
+    EXPECT_FALSE(readPng(dir.file("bomb.png"), p, error));
+    EXPECT_NE(error.find("bomb.png: cannot read PNG: Not enough image data"), std::string::npos)
+        << error;
+#if !defined(__SANITIZE_ADDRESS__)
+    // With the address space held to 256 MB, allocating the declared 805 MB would fail.
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        Picture q;
+        std::string message;
+        try {
+            _exit(!readPng(dir.file("bomb.png"), q, message) &&
+                          message.find("Not enough image data") != std::string::npos
+                      ? 0
+                      : 1);
+        } catch (...) {
+            _exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#endif
 }
 
 }  // namespace

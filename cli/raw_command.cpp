@@ -1,23 +1,24 @@
 #include "cli/raw_command.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "cli/png_io.h"
-#include "cli/raw_stream.h"
+#include "cli/raw_pipeline.h"
 #include "engine/frame_driver.h"
 
 namespace lintra {
 namespace {
 
 struct RawStreams {
-    std::FILE* in = nullptr;
-    std::FILE* out = nullptr;
+    int in = -1;
+    int out = -1;
     std::string inName;
     std::string outName;
 };
@@ -40,53 +41,52 @@ bool sameFile(const std::string& a, const std::string& b) {
 bool openStreams(const CliOptions& o, RawStreams& s, std::string& error) {
     s.inName = displayName(o.input, false);
     s.outName = displayName(o.output, true);
-    s.in = o.input == "-" ? stdin : std::fopen(o.input.c_str(), "rb");
-    if (s.in == nullptr) {
+    s.in = o.input == "-" ? STDIN_FILENO : open(o.input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (s.in < 0) {
         error = s.inName + ": cannot open: " + std::strerror(errno);
         return false;
     }
-    s.out = o.output == "-" ? stdout : std::fopen(o.output.c_str(), "wb");
-    if (s.out == nullptr) {
+    s.out = o.output == "-"
+                ? STDOUT_FILENO
+                : open(o.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (s.out < 0) {
         error = s.outName + ": cannot create: " + std::strerror(errno);
         return false;
     }
     return true;
 }
 
-// Returns false when the output could not be completed (fclose flushes the last bytes).
+// Returns false when the output could not be completed (close reports late write errors).
 bool closeStreams(RawStreams& s) {
-    if (s.in != nullptr && s.in != stdin) std::fclose(s.in);
-    bool ok = true;
-    if (s.out != nullptr) ok = std::fflush(s.out) == 0;
-    if (s.out != nullptr && s.out != stdout) ok = (std::fclose(s.out) == 0) && ok;
-    return ok;
+    if (s.in > STDERR_FILENO) close(s.in);
+    return s.out <= STDERR_FILENO || close(s.out) == 0;
 }
 
-// The frame loop: one run for the whole stream, every frame read whole before it is
-// filtered and written whole.
+// One run for the whole stream; reading and writing overlap the filtering.
 int filterStream(FilterInstance& instance, RawStreams& s, std::int32_t w, std::int32_t h) {
     const std::size_t frameBytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
-    std::vector<std::uint8_t> in(frameBytes);
-    std::vector<std::uint8_t> out(frameBytes);
-    const FrameView source{in.data(), w, h, 0};
-    const FrameView destination{out.data(), w, h, 0};
-    for (long frames = 0;; ++frames) {
-        const std::size_t got = readFully(s.in, in.data(), frameBytes);
-        if (got == 0 && std::ferror(s.in) == 0) return 0;
-        if (std::ferror(s.in) != 0) {
-            return fail(s.inName + ": read error in frame " + std::to_string(frames + 1) + ": " +
-                        std::strerror(errno) + " (" + std::to_string(frames) +
-                        " whole frames processed)");
-        }
-        if (got < frameBytes) {
-            return fail(s.inName + ": stream ended inside frame " + std::to_string(frames + 1) +
-                        " (" + std::to_string(frames) + " whole frames processed)");
-        }
-        runFrame(instance, source, destination);
-        if (!writeFully(s.out, out.data(), frameBytes)) {
-            return fail(s.outName + ": write error: " + std::strerror(errno));
-        }
+    const PipeOutcome outcome =
+        pipeFrames(s.in, s.out, frameBytes, [&](const std::uint8_t* in, std::uint8_t* out) {
+            const FrameView source{const_cast<std::uint8_t*>(in), w, h, 0};
+            runFrame(instance, source, FrameView{out, w, h, 0});
+        });
+    const std::string processed =
+        " (" + std::to_string(outcome.frames) + " whole frames processed)";
+    const std::string next = std::to_string(outcome.frames + 1);
+    switch (outcome.end) {
+        case PipeEnd::complete:
+            return 0;
+        case PipeEnd::partialFrame:
+            return fail(s.inName + ": stream ended inside frame " + next + processed);
+        case PipeEnd::readError:
+            return fail(s.inName + ": read error in frame " + next + ": " +
+                        std::strerror(outcome.errorNumber) + processed);
+        case PipeEnd::writeError:
+            return fail(s.outName + ": write error: " + std::strerror(outcome.errorNumber));
+        case PipeEnd::noThreads:
+            break;
     }
+    return fail(std::string("cannot start threads: ") + std::strerror(outcome.errorNumber));
 }
 
 }  // namespace

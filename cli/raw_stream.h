@@ -1,17 +1,19 @@
 #pragma once
-// Whole-buffer reads and writes on streams that may deliver or accept data in pieces (pipes).
+// Whole-buffer reads and writes on file descriptors that deliver or accept data in pieces
+// (pipes), retried when a signal interrupts them.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace lintra {
 
-// Reads until `size` bytes are in, the stream ends or an error occurs; returns the bytes read.
-// Fewer than `size` means end of stream or, when std::ferror(file) is set, a read error.
-std::size_t readFully(std::FILE* file, std::uint8_t* buffer, std::size_t size);
+// Reads until `size` bytes are in or the stream ends. Returns the bytes read (fewer than
+// `size` only at the end of the stream), or -1 on a read error with errno set. When
+// `cancelFd` is not -1, a read that would wait is given up, returning what it has, as soon as
+// that descriptor becomes readable.
+std::int64_t readFully(int fd, std::uint8_t* buffer, std::size_t size, int cancelFd = -1);
 
-// Writes all `size` bytes; false on a write error.
-bool writeFully(std::FILE* file, const std::uint8_t* buffer, std::size_t size);
+// Writes all `size` bytes; false on a write error, with errno set.
+bool writeFully(int fd, const std::uint8_t* buffer, std::size_t size);
 
 }  // namespace lintra

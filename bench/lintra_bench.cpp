@@ -3,9 +3,13 @@
 // frame. Run through `make bench` (scripts/bench.sh), which pins and repeats it.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -14,6 +18,8 @@
 #include <vector>
 
 #include "bench/synthetic_scene.h"
+#include "cli/raw_pipeline.h"
+#include "cli/raw_stream.h"
 #include "engine/cpu_level.h"
 #include "engine/filter_instance.h"
 #include "engine/frame_driver.h"
@@ -162,6 +168,47 @@ void memcpyCase(benchmark::State& state, std::int32_t w, std::int32_t h) {
                             static_cast<std::int64_t>(a.size() * sizeof(std::uint32_t)));
 }
 
+// 1080p frames through the command's raw-stream path (`lintra --size`): read from a file in
+// memory, filtered, written to /dev/null, reading and writing on threads of their own. Timed
+// by the wall clock, the way a user waits for it; it runs unpinned, as users run it.
+void rawPipeCase(benchmark::State& state) {
+    constexpr std::int32_t w = 1920, h = 1080;
+    constexpr int kFrames = 16;
+    const std::vector<std::uint32_t> scene = syntheticScene(w, h);
+    const std::size_t frameBytes = scene.size() * sizeof(std::uint32_t);
+    const int input = memfd_create("lintra-bench-frames", MFD_CLOEXEC);
+    const int sink = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    for (int i = 0; i < kFrames; ++i) {
+        writeFully(input, reinterpret_cast<const std::uint8_t*>(scene.data()), frameBytes);
+    }
+    FilterInstance instance{};
+    setDefaults(instance.settings);
+    if (input < 0 || sink < 0 || startRun(instance, FrameView{nullptr, w, h, 0}) != 0) {
+        state.SkipWithError("no memory file, /dev/null or planes");
+        return;
+    }
+    state.SetLabel(cpuLevelName(runLevel(instance)));
+    const auto filter = [&](const std::uint8_t* in, std::uint8_t* out) {
+        runFrame(instance, FrameView{const_cast<std::uint8_t*>(in), w, h, 0},
+                 FrameView{out, w, h, 0});
+    };
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        lseek(input, 0, SEEK_SET);
+        if (pipeFrames(input, sink, frameBytes, filter).frames != kFrames) {
+            state.SkipWithError("the pipeline lost frames");
+            break;
+        }
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    endRun(instance);
+    close(input);
+    close(sink);
+    const double perFrame = elapsed.count() / static_cast<double>(state.iterations() * kFrames);
+    state.counters["ms/frame"] = perFrame * 1e3;
+    state.counters["frames/s"] = 1.0 / perFrame;
+}
+
 std::vector<Case> cases() {
     const CpuLevel best = detectCpuLevel();
     std::vector<Case> list = {
@@ -194,6 +241,9 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("memcpy_1080p", [](benchmark::State& s) {
         memcpyCase(s, 1920, 1080);
     })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("raw_pipe_1080p/best", rawPipeCase)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -11,5 +11,9 @@ echo "== benchmarks on $(lscpu | sed -n 's/^Model name: *//p'), medians of 5 rep
 pin=()
 if command -v taskset >/dev/null; then pin=(taskset -c "$(($(nproc) - 1))"); fi
 "${pin[@]}" "$build/bench/lintra_bench" --benchmark_repetitions=5 \
-    --benchmark_report_aggregates_only=true --benchmark_min_time=0.5 "$@" |
-    grep -v -E '_(mean|stddev|cv) '
+    --benchmark_report_aggregates_only=true --benchmark_min_time=0.5 \
+    --benchmark_filter='^[^r]|^rgb' "$@" | grep -v -E '_(mean|stddev|cv) '
+[ $# -eq 0 ] || exit 0
+echo "== the raw-stream path (lintra --size) on every core: reading and writing beside the filter"
+"$build/bench/lintra_bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_min_time=0.5 --benchmark_filter='^raw_pipe' "$@" | grep -v -E '_(mean|stddev|cv) '

@@ -12,10 +12,15 @@ deps:
 
 build: deps
 	@echo "== configure and build ($(BUILD))"
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DLINTRA_BUILD_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# Only the command and what it needs: no test tools, cross compilers or emulators.
+run:
+	@scripts/install_deps.sh run
+	@echo "== configure and build the lintra command ($(BUILD))"
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DLINTRA_BUILD_TESTS=OFF
+	cmake --build $(BUILD) -j $(JOBS) --target lintra
 	@scripts/run_sample.sh $(BUILD)
 
 test: build

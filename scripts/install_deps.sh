@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages every build and test needs. Idempotent: does nothing when all are present.
+# Installs the Debian packages the project needs. Idempotent: does nothing when all are present.
+#   install_deps.sh run   only what building and running the lintra command needs (make run)
+#   install_deps.sh       everything every build and test needs
 set -euo pipefail
 
-packages=(
-    build-essential cmake make pkg-config git
-    libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
+packages=(build-essential cmake make pkg-config libpng-dev)
+[ "${1:-}" = run ] || packages+=(
+    git libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
     g++-multilib qemu-user-static

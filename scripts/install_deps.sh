@@ -38,7 +38,9 @@ fi
 # VapourSynth from PyPI in the checkout's .venv: the VapourSynth plug-in is built against its
 # headers and tested inside it. The wheel needs Python 3.12 or later; without one the plug-in
 # and its tests are skipped and everything else works as before.
+# BestSource, a source filter, is there for the README's example script.
 vapoursynth_version=81
+bestsource_version=22
 venv="$(cd "$(dirname "$0")/.." && pwd)/.venv"
 
 find_python() {
@@ -52,8 +54,12 @@ find_python() {
     return 1
 }
 
-if "$venv/bin/python" -c "import vapoursynth, sys; sys.exit(vapoursynth.__version__.release_major != $vapoursynth_version)" 2>/dev/null; then
-    echo "install_deps: VapourSynth R$vapoursynth_version present in .venv"
+want="vapoursynth==$vapoursynth_version vapoursynth-bestsource==$bestsource_version"
+if "$venv/bin/python" -c "
+import sys, vapoursynth
+from importlib.metadata import version
+sys.exit(vapoursynth.__version__.release_major != $vapoursynth_version or version('vapoursynth-bestsource') != '$bestsource_version')" 2>/dev/null; then
+    echo "install_deps: VapourSynth R$vapoursynth_version and BestSource $bestsource_version present in .venv"
     exit 0
 fi
 if ! python=$(find_python); then
@@ -64,7 +70,10 @@ fi
 if ! "$python" -c "import ensurepip" 2>/dev/null && [ "${python#/usr/bin/}" != "$python" ]; then
     "${apt[@]}" install -y -qq "$(basename "$python")-venv"
 fi
-echo "install_deps: VapourSynth R$vapoursynth_version into .venv (with $python)"
-rm -rf "$venv"
-"$python" -m venv "$venv"
-"$venv/bin/python" -m pip install -q --disable-pip-version-check "vapoursynth==$vapoursynth_version"
+echo "install_deps: $want into .venv (with $python)"
+if ! "$venv/bin/python" -c "import sys; sys.exit(sys.version_info < (3, 12))" 2>/dev/null; then
+    rm -rf "$venv"
+    "$python" -m venv "$venv"
+fi
+# shellcheck disable=SC2086
+"$venv/bin/python" -m pip install -q --disable-pip-version-check $want

@@ -97,8 +97,8 @@ TEST(WorkPool, ThreadsTakeEntriesOfTheirOwn) {
 TEST(WorkPool, ASizeTheEngineCannotTakeFailsAtStart) {
     WorkPool pool;
     EXPECT_FALSE(startPool(pool, someSettings(), CpuLevel::scalar, 0, 10));
-    WorkPool huge;
-    EXPECT_FALSE(startPool(huge, someSettings(), CpuLevel::scalar, 1 << 30, 1 << 30));
+    WorkPool negative;
+    EXPECT_FALSE(startPool(negative, someSettings(), CpuLevel::scalar, 16, -2));
 }
 
 }  // namespace

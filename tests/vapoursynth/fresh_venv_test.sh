@@ -26,7 +26,7 @@ cmake --install "$work/build" --component vapoursynth > "$work/install.log"
 grep -q "venv/lib/.*/site-packages/vapoursynth/plugins/lintra_vapoursynth.so" "$work/install.log" ||
     { cat "$work/install.log" >&2; fail "not installed into the new environment's plugins folder"; }
 
-PYTHONPATH="$(dirname "$0")" "$work/venv/bin/python" - "$lintra" <<'PY'
+PYTHONPATH="$(dirname "$0")" "$work/venv/bin/python" -B - "$lintra" <<'PY'
 import hashlib
 import random
 import sys

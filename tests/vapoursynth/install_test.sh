@@ -22,7 +22,7 @@ want=${cached:-$plugins}
 exports=$(nm -D --defined-only "$installed" | awk '{print $3}' | tr '\n' ' ')
 [ "$exports" = "VapourSynthPluginInit2 " ] || fail "unexpected exports: $exports"
 
-PYTHONPATH="$(dirname "$0")" "$python" - "$installed" <<'PY'
+PYTHONPATH="$(dirname "$0")" "$python" -B - "$installed" <<'PY'
 import sys
 import vapoursynth as vs
 import vs_harness as h

@@ -37,19 +37,6 @@ vs::FilterArgs pickArgs(FuzzedDataProvider& in) {
     return args;
 }
 
-void checkDialogRanges(const FilterSettings& s) {
-    for (std::int32_t length : {s.yAverage, s.uvAverage}) {
-        check(length >= 1 && length <= 1023, "length outside 1..1023");
-    }
-    for (std::int32_t t : {s.yVerticalThreshold, s.yHorizontalThreshold, s.uvVerticalThreshold,
-                           s.uvHorizontalThreshold}) {
-        check(t >= 0 && t <= 511, "threshold outside 0..511");
-    }
-    for (std::int32_t flag : {s.interlaced, s.testMode, s.rgbProcessing}) {
-        check(flag == 0 || flag == 1, "flag not 0 or 1");
-    }
-}
-
 // Planes of one frame in one buffer; each row followed by its padding of guard bytes.
 struct Planes {
     std::vector<std::uint8_t> bytes;
@@ -114,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fromText) {
         fuzzing::checkRestorable(settings);
     } else {
-        checkDialogRanges(settings);
+        fuzzing::checkDialogRanges(settings);
     }
     // Settings lines may carry lengths of 65535: the literal reference is slow there.
     if (!fromText || (settings.yAverage <= 1023 && settings.uvAverage <= 1023)) {

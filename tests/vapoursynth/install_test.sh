@@ -14,7 +14,7 @@ DESTDIR="$work/root" cmake --install "$build_dir" --prefix /prefix > "$work/inst
 installed=$(sed -n 's|^-- Installing: \(.*/lintra_vapoursynth\.so\)$|\1|p' "$work/install.log")
 [ -n "$installed" ] && [ -s "$installed" ] || { cat "$work/install.log" >&2; fail "lintra_vapoursynth.so was not installed"; }
 plugins=$("$python" -c "import os, vapoursynth as vs; print(os.path.join(os.path.dirname(vs.__file__), 'plugins'))")
-cached=$(sed -n 's/^LINTRA_VAPOURSYNTH_PLUGIN_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
+cached=$(sed -n 's/^LINTRA_VAPOURSYNTH_PLUGIN_DIR:[A-Z]*=//p' "$build_dir/CMakeCache.txt")
 want=${cached:-$plugins}
 [ "${want#/}" != "$want" ] || want=/prefix/$want
 [ "$installed" = "$work/root$want/lintra_vapoursynth.so" ] || fail "installed as $installed, not into $want"

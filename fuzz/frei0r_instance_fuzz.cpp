@@ -78,19 +78,7 @@ void checkSettings(const frei0r::PluginInstance& instance) {
         fuzzing::checkRestorable(s);
         return;
     }
-    for (std::int32_t length : {s.yAverage, s.uvAverage}) {
-        check(length >= 1 && length <= 1023, "length outside the dialog's range");
-    }
-    for (std::int32_t t : {s.yHorizontalThreshold, s.yVerticalThreshold, s.uvHorizontalThreshold,
-                           s.uvVerticalThreshold}) {
-        check(t >= 0 && t <= 511, "threshold outside the dialog's range");
-    }
-    for (std::int32_t flag : {s.interlaced, s.testMode, s.rgbProcessing}) {
-        check(flag == 0 || flag == 1, "flag other than 0 or 1");
-    }
-    for (std::int32_t c : {s.yCoefficient, s.uvCoefficient}) {
-        check(c >= 0 && c <= 255, "coefficient outside 0..255");
-    }
+    fuzzing::checkDialogRanges(s);
 }
 
 }  // namespace

@@ -37,6 +37,24 @@ inline void checkRestorable(const FilterSettings& s) {
     check(s.uvCoefficient == averagingCoefficient(s.uvAverage), "chroma coefficient not derived");
 }
 
+// What the dialog's rules produce: lengths 1..1023, thresholds 0..511, flags 0 or 1,
+// coefficients 0..255.
+inline void checkDialogRanges(const FilterSettings& s) {
+    for (std::int32_t length : {s.yAverage, s.uvAverage}) {
+        check(length >= 1 && length <= 1023, "length outside the dialog's range");
+    }
+    for (std::int32_t t : {s.yHorizontalThreshold, s.yVerticalThreshold, s.uvHorizontalThreshold,
+                           s.uvVerticalThreshold}) {
+        check(t >= 0 && t <= 511, "threshold outside the dialog's range");
+    }
+    for (std::int32_t flag : {s.interlaced, s.testMode, s.rgbProcessing}) {
+        check(flag == 0 || flag == 1, "flag other than 0 or 1");
+    }
+    for (std::int32_t c : {s.yCoefficient, s.uvCoefficient}) {
+        check(c >= 0 && c <= 255, "coefficient outside 0..255");
+    }
+}
+
 // The Config line of a record.
 inline std::string lineOf(const FilterSettings& s) {
     char buffer[64];

@@ -6,7 +6,10 @@ build_dir=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cmake --install "$build_dir" --prefix "$work/prefix" > "$work/install.log"
+# DESTDIR keeps destinations outside the prefix (the VapourSynth plug-in's, in a Python
+# environment) inside the scratch folder too.
+DESTDIR="$work/root" cmake --install "$build_dir" --prefix /prefix > "$work/install.log"
+ln -s "$work/root/prefix" "$work/prefix"
 
 for f in bin/lintra lib/frei0r-1/lintra.so share/doc/lintra/README.md; do
     if [ ! -s "$work/prefix/$f" ]; then

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The README's VapourSynth script, as printed there, on a small capture encoded the way
+# captures arrive (4:2:2 10-bit, interlaced top field first, anamorphic, BT.601, limited
+# range): vspipe into ffmpeg gives a clip of the source's format, size, frame count, field
+# order and aspect ratio; and the RGB frames before and after Lintra, taken through vspipe and
+# ffmpeg, are what lintra makes of the same pixels.
+#   readme_script_test.sh LINTRA PLUGIN VENV_BIN README
+set -euo pipefail
+lintra=$1
+plugin=$2
+venv_bin=$3
+readme=$4
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+ff() { ffmpeg -nostdin -hide_banner -v error "$@"; }
+
+# vspipe finds its Python through VapourSynth's own configuration file; BestSource keeps its
+# index in the cache folder: both in the scratch folder, not in the user's home.
+export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache HOME=$work
+"$venv_bin/vapoursynth" config > /dev/null
+if ! "$venv_bin/python" -c "import vapoursynth as vs; vs.core.bs" 2> /dev/null; then
+    echo "SKIP: BestSource is not installed in the virtual environment (scripts/install_deps.sh)"
+    exit 77
+fi
+
+# A plug-in installed into the plugins folder is loaded by every script; only this build's may be.
+installed=$("$venv_bin/python" -c "import vapoursynth as vs; print(vs.core.lintra.plugin_path if hasattr(vs.core, 'lintra') else '')")
+if [ -n "$installed" ] && ! cmp -s "$installed" "$plugin"; then
+    echo "SKIP: VapourSynth loads another lintra plug-in from $installed (run cmake --install again)"
+    exit 77
+fi
+
+size=720x576
+frames=6
+ff -f lavfi -i "testsrc2=s=$size:r=25,noise=alls=12:allf=t,setsar=64/45,format=yuv422p10le" \
+    -frames:v $frames -c:v ffv1 -field_order tt -colorspace bt470bg -color_primaries bt470bg \
+    -color_trc bt709 -color_range tv -y "$work/capture.mkv"
+
+# The script exactly as the README prints it, with this build's plug-in loaded first and the
+# RGB clips before and after Lintra as outputs 1 and 2 (vspipe writes RGB planes in the order
+# G, B, R: ffmpeg's gbrp).
+script=$work/clean.vpy
+{
+    echo "import vapoursynth as vs"
+    echo "if not hasattr(vs.core, 'lintra'): vs.core.std.LoadPlugin('$plugin')"
+    awk '/^    import vapoursynth as vs$/ { on = 1 } on && /^[^ ]/ { exit } on { print substr($0, 5) }' "$readme"
+    echo "rgb.set_output(1)"
+    echo "clean.set_output(2)"
+} | sed "s|\"capture.mkv\"|\"$work/capture.mkv\"|" > "$script"
+grep -q 'core.lintra.Lintra(rgb)' "$script" || fail "no script found in $readme"
+command=$(grep -m1 '^    vspipe -c y4m clean.vpy - | ffmpeg -i - .* clean.mkv$' "$readme") ||
+    fail "no vspipe command found in $readme"
+
+# The README's command line.
+command=${command#    }
+(cd "$work" && PATH="$venv_bin:$PATH" bash -c "${command/ffmpeg -i/ffmpeg -nostdin -v error -i}" 2> "$work/vspipe.log") ||
+    { cat "$work/vspipe.log" >&2; fail "$command"; }
+got=$(ffprobe -v error -select_streams v:0 -count_frames -of default=nw=1 -show_entries \
+    stream=codec_name,pix_fmt,width,height,nb_read_frames,field_order,sample_aspect_ratio,color_space,color_range \
+    "$work/clean.mkv" | sort | tr '\n' ' ')
+want="codec_name=ffv1 color_range=tv color_space=bt470bg field_order=tt height=576 nb_read_frames=$frames pix_fmt=yuv422p10le sample_aspect_ratio=64:45 width=720 "
+[ "$got" = "$want" ] || fail "clean.mkv is $got, not $want"
+echo "ok: vspipe -c y4m clean.vpy - | ffmpeg: $got"
+
+# The RGB frames around Lintra, through vspipe and ffmpeg, against lintra.
+for output in 1 2; do
+    "$venv_bin/vspipe" -o $output "$script" - 2> "$work/vspipe.log" |
+        ff -f rawvideo -pix_fmt gbrp -s $size -i - -f rawvideo -pix_fmt bgr24 -y "$work/out$output.bgr"
+done
+ff -f rawvideo -pix_fmt bgr24 -s $size -i "$work/out1.bgr" -f rawvideo -pix_fmt bgr0 -y "$work/rgb.bgr0"
+"$lintra" --size $size "$work/rgb.bgr0" "$work/lintra.bgr0"
+ff -f rawvideo -pix_fmt bgr0 -s $size -i "$work/lintra.bgr0" -f rawvideo -pix_fmt bgr24 -y "$work/lintra.bgr"
+[ "$(stat -c %s "$work/out2.bgr")" -eq $((720 * 576 * 3 * frames)) ] || fail "vspipe gave $(stat -c %s "$work/out2.bgr") bytes"
+cmp -s "$work/out1.bgr" "$work/out2.bgr" && fail "Lintra changed nothing"
+cmp "$work/out2.bgr" "$work/lintra.bgr" || fail "the frames after Lintra differ from lintra's"
+echo "ok: $frames frames $size through vspipe and ffmpeg equal lintra on the same pixels"

@@ -1,9 +1,13 @@
 #include "cli/help_text.h"
 
+#include "lintra_version.h"
+
 namespace lintra {
 
 const char* helpText() {
-    return R"HELP(Usage: lintra [options] INPUT OUTPUT
+    return "lintra " LINTRA_VERSION_STRING
+           ", the line-comb filter\n\n"
+           R"HELP(Usage: lintra [options] INPUT OUTPUT
        lintra [options] --print-config
        lintra video ...
 
@@ -45,6 +49,8 @@ Other:
                              n apart (n = 2 interlaced, 1 with --progressive), departures
                              above 32 steps counted as 0 (they are picture detail)
   -h, --help                 this text
+  --version                  print the version, the CPU level the filter would use
+                             (after --cpu or LINTRA_CPU) and the levels built in
 
 Exit status: 0 success, 1 input/output error, 2 usage error.
 

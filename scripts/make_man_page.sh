@@ -11,6 +11,9 @@ version="${4:?}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+# The page's date is the changelog's, so that the same source makes the same page.
+root="$(cd "$(dirname "$0")/.." && pwd)"
+export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l "$root/packaging/changelog" -S Timestamp 2>/dev/null || date +%s)}"
 h2m=(help2man --no-info --version-string="$version")
 
 # help2man runs one program: `lintra video` is a wrapper that adds the word.

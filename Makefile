@@ -3,7 +3,7 @@ BUILD ?= build
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench fuzz windows screenshot install clean
+.PHONY: all deps build run test bench fuzz windows screenshot package release install clean
 
 all: build
 
@@ -38,6 +38,14 @@ windows: deps
 
 screenshot: deps
 	@scripts/screenshot.sh
+
+# out/lintra_<version>_<arch>.deb, built in build-package/
+package: deps
+	@scripts/build_package.sh
+
+# out/Lintra-<version>-windows-x86.zip and its .sha256, from build-win32/
+release: deps
+	@scripts/build_release.sh
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -50,13 +50,16 @@ bool applyOption(const std::string& name, const char* value, CliOptions& o, std:
                 std::to_string(kMaxFramePixels) + " pixels), got '" + value + "'";
         return false;
     }
-    o.action = name == "--measure" ? CliAction::measure : CliAction::writeSample;
+    if (o.action != CliAction::version) {
+        o.action = name == "--measure" ? CliAction::measure : CliAction::writeSample;
+    }
     o.cleanSample = name == "--write-clean-sample";
     o.output = value;
     return true;
 }
 
 bool checkPositionals(int count, CliOptions& o, std::string& error) {
+    if (o.action == CliAction::version) return true;
     if (o.action == CliAction::writeSample || o.action == CliAction::measure) {
         if (count == 0) return true;
         error = "--write-sample and --measure take no INPUT or OUTPUT";
@@ -97,15 +100,16 @@ bool parseCommandLine(int argc, const char* const* argv, CliOptions& options, st
     setDefaults(options.settings);
     const char* positional[2] = {nullptr, nullptr};
     int count = 0;
+    std::string unexpected;  // a third file name: an error unless --version comes
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsEnded || arg == "-" || arg.rfind("-", 0) != 0) {
-            if (count == 2) {
-                error = "unexpected argument '" + arg + "' after INPUT and OUTPUT";
-                return false;
+            if (count < 2) {
+                positional[count++] = argv[i];
+            } else if (unexpected.empty()) {
+                unexpected = arg;
             }
-            positional[count++] = argv[i];
             continue;
         }
         if (arg == "--") {
@@ -115,6 +119,10 @@ bool parseCommandLine(int argc, const char* const* argv, CliOptions& options, st
         if (arg == "--help" || arg == "-h") {
             options.action = CliAction::help;
             return true;
+        }
+        if (arg == "--version") {
+            options.action = CliAction::version;
+            continue;
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
@@ -137,6 +145,10 @@ bool parseCommandLine(int argc, const char* const* argv, CliOptions& options, st
             return false;
         }
         if (!applyOption(name, value, options, error)) return false;
+    }
+    if (!unexpected.empty() && options.action != CliAction::version) {
+        error = "unexpected argument '" + unexpected + "' after INPUT and OUTPUT";
+        return false;
     }
     if (!checkPositionals(count, options, error)) return false;
     if (count == 2) {

@@ -12,6 +12,7 @@ namespace lintra {
 enum class CliAction {
     filter,       // INPUT -> OUTPUT
     help,         // --help
+    version,      // --version (other options still apply: --cpu shows in what it prints)
     printConfig,  // --print-config without files
     writeSample,  // --write-sample FILE / --write-clean-sample FILE
     measure,      // --measure FILE

@@ -1,21 +1,24 @@
 #include "cli/help_text.h"
 
+#include "lintra_version.h"
+
 namespace lintra {
 
 const char* helpText() {
-    return R"HELP(Usage: lintra [options] INPUT OUTPUT
-       lintra [options] --print-config
-       lintra video ...
+    return "lintra " LINTRA_VERSION_STRING
+           ", the line-comb filter\n\n"
+           R"HELP(Usage: lintra [options] INPUT OUTPUT
+  or:  lintra [options] --print-config
+  or:  lintra video INPUT OUTPUT [options]
 
 Removes small line-alternating patterns (dot crawl, cross-colour, residual combing) from
-pictures while leaving real vertical detail alone.
+pictures while leaving real vertical detail alone. Without --size, INPUT and OUTPUT are PNG
+files (8-bit RGB or RGBA; grey and palette pictures are read as RGB, 16-bit ones reduced to
+8 bits); alpha passes through untouched. "-" reads standard input / writes standard output.
 
-Files:
-  Without --size, INPUT and OUTPUT are PNG files (8-bit RGB or RGBA; grey and palette
-  pictures are read as RGB, 16-bit ones reduced to 8 bits). Alpha passes through untouched.
+Raw frames:
   --size WxH          INPUT and OUTPUT are raw 32-bit frames of W x H pixels, bytes B,G,R,X
                       (ffmpeg's bgr0), rows without gaps, as many frames as the stream holds.
-                      "-" reads standard input / writes standard output.
 
 Settings (applied in command-line order on top of the defaults):
   --config LINE       all settings from a saved line, "Config(a, b, c, d)" or "a, b, c, d";
@@ -45,6 +48,8 @@ Other:
                              n apart (n = 2 interlaced, 1 with --progressive), departures
                              above 32 steps counted as 0 (they are picture detail)
   -h, --help                 this text
+  --version                  print the version, the CPU level the filter would use
+                             (after --cpu or LINTRA_CPU) and the levels built in
 
 Exit status: 0 success, 1 input/output error, 2 usage error.
 

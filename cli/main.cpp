@@ -1,6 +1,7 @@
 // lintra: the line-comb filter on the command line.
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cli/png_command.h"
 #include "cli/raw_command.h"
 #include "cli/sample_command.h"
+#include "cli/version_text.h"
 #include "cli/video_command.h"
 #include "persistence/config_line.h"
 
@@ -30,8 +32,24 @@ int runFilter(const lintra::CliOptions& options) {
     return options.raw ? lintra::runRawCommand(options) : lintra::runPngCommand(options);
 }
 
+// `lintra video --version` prints the command's version: video has no version of its own.
+bool asksForVersion(int argc, char** argv) {
+    for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) return true;
+    }
+    return false;
+}
+
+const char* cpuCapSource(const lintra::CliOptions& options) {
+    if (options.cpuGiven) return "--cpu";
+    const char* text = std::getenv("LINTRA_CPU");
+    return text != nullptr && *text != '\0' ? "LINTRA_CPU" : nullptr;
+}
+
 int runCommand(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return lintra::runVideoCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "video") == 0 && !asksForVersion(argc, argv)) {
+        return lintra::runVideoCommand(argc, argv);
+    }
     lintra::CliOptions options;
     std::string error;
     if (!lintra::parseCommandLine(argc, argv, options, error)) {
@@ -45,6 +63,9 @@ int runCommand(int argc, char** argv) {
     switch (options.action) {
         case lintra::CliAction::help:
             std::fputs(lintra::helpText(), stdout);
+            return 0;
+        case lintra::CliAction::version:
+            std::fputs(lintra::versionText(options.cpuCap, cpuCapSource(options)).c_str(), stdout);
             return 0;
         case lintra::CliAction::printConfig:
             std::printf("%s\n", configLine(options.settings).c_str());

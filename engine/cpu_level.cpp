@@ -20,6 +20,14 @@ CpuLevel detectCpuLevel() {
     return CpuLevel::scalar;
 }
 
+CpuLevel builtCpuLevel() {
+#if defined(LINTRA_HAVE_X86)
+    return CpuLevel::avx512;
+#else
+    return CpuLevel::scalar;
+#endif
+}
+
 bool parseCpuLevel(const char* text, CpuLevel& level) {
     if (text == nullptr) return false;
     struct Name {

@@ -10,6 +10,9 @@ enum class CpuLevel : std::int32_t { scalar = 0, sse2 = 1, avx2 = 2, avx512 = 3 
 // The best level both this build and this processor (with its operating system) support.
 CpuLevel detectCpuLevel();
 
+// The best level this build has kernels for, whatever the processor.
+CpuLevel builtCpuLevel();
+
 // The lower of two levels: a cap never raises the level.
 inline CpuLevel lowerLevel(CpuLevel a, CpuLevel b) {
     return static_cast<std::int32_t>(a) < static_cast<std::int32_t>(b) ? a : b;

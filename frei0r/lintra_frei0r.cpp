@@ -8,6 +8,7 @@ extern "C" {
 
 #include "frei0r/plugin_instance.h"
 #include "frei0r/plugin_params.h"
+#include "lintra_version.h"
 
 #define LINTRA_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -15,8 +16,8 @@ namespace {
 
 using lintra::frei0r::PluginInstance;
 
-constexpr int kPluginMajorVersion = 1;
-constexpr int kPluginMinorVersion = 0;
+constexpr int kPluginMajorVersion = LINTRA_VERSION_MAJOR;
+constexpr int kPluginMinorVersion = LINTRA_VERSION_MINOR;
 
 PluginInstance* instanceFrom(f0r_instance_t instance) {
     return static_cast<PluginInstance*>(instance);

@@ -13,6 +13,7 @@ packages=(build-essential cmake make pkg-config libpng-dev)
     wine64 xvfb xauth imagemagick
     frei0r-plugins-dev ffmpeg
     melt gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly
+    help2man man-db dpkg-dev lintian file zip unzip
 )
 
 missing=()

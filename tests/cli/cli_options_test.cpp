@@ -108,6 +108,22 @@ TEST(CliOptions, SizeSelectsRawFrames) {
     EXPECT_EQ(p.options.output, "-");
 }
 
+// --version wins over files and other actions, but the options around it still apply: --cpu
+// after it shows in what it prints, and a bad option is still an error.
+TEST(CliOptions, VersionTakesTheCpuCapFromAnywhere) {
+    Parsed p = parse({"--version", "--cpu=sse2"});
+    ASSERT_TRUE(p.ok) << p.error;
+    EXPECT_EQ(p.options.action, CliAction::version);
+    EXPECT_TRUE(p.options.cpuGiven);
+    EXPECT_EQ(p.options.cpuCap, CpuLevel::sse2);
+    EXPECT_EQ(parse({"--version", "--write-sample", "s.png"}).options.action, CliAction::version);
+    EXPECT_EQ(parse({"--measure", "m.png", "--version"}).options.action, CliAction::version);
+    EXPECT_EQ(parse({"in.png", "out.png", "--version"}).options.action, CliAction::version);
+    EXPECT_EQ(parse({"--print-config", "--version"}).options.action, CliAction::version);
+    EXPECT_FALSE(parse({"--version", "--bogus"}).ok);
+    EXPECT_FALSE(parse({"--version=1"}).ok);
+}
+
 TEST(CliOptions, ActionsWithoutFiles) {
     EXPECT_EQ(parse({"--print-config"}).options.action, CliAction::printConfig);
     EXPECT_EQ(parse({"--bogus", "--help"}).ok, false);

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "frontend/config_text.h"
 #include "cli/png_io.h"
+#include "engine/cpu_level.h"
+#include "lintra_version.h"
 #include "persistence/config_line.h"
 #include "tests/cli/cli_test_support.h"
 
@@ -55,6 +58,105 @@ TEST(LintraBinary, HelpDocumentsTheOptionsWithAnExample) {
                              "--chroma-threshold", "--print-config", "ffmpeg", "Config("}) {
         EXPECT_NE(r.out.find(part), std::string::npos) << part;
     }
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+TEST(LintraBinary, HelpStartsWithTheVersion) {
+    ScratchDir dir;
+    const auto r = runLintra(dir, "--help");
+    EXPECT_EQ(linesOf(r.out).at(0), "lintra " LINTRA_VERSION_STRING ", the line-comb filter");
+    EXPECT_NE(r.out.find("--version"), std::string::npos);
+}
+
+// LINTRA_CPU for the process, put back afterwards.
+class ScopedCpuEnvironment {
+  public:
+    explicit ScopedCpuEnvironment(const char* value) {
+        if (const char* old = std::getenv("LINTRA_CPU")) saved_ = old;
+        if (value != nullptr) {
+            setenv("LINTRA_CPU", value, 1);
+        } else {
+            unsetenv("LINTRA_CPU");
+        }
+    }
+    ~ScopedCpuEnvironment() {
+        if (saved_.empty()) {
+            unsetenv("LINTRA_CPU");
+        } else {
+            setenv("LINTRA_CPU", saved_.c_str(), 1);
+        }
+    }
+    ScopedCpuEnvironment(const ScopedCpuEnvironment&) = delete;
+    ScopedCpuEnvironment& operator=(const ScopedCpuEnvironment&) = delete;
+
+  private:
+    std::string saved_;
+};
+
+struct VersionCase {
+    const char* environment;  // LINTRA_CPU, or null
+    const char* args;
+    CpuLevel cap;
+    const char* capSource;  // what the output must name as the cap, or null
+};
+
+class LintraVersion : public ::testing::TestWithParam<VersionCase> {};
+
+// The level line must be the one a filter run takes: the processor's best, lowered by the
+// cap from --cpu, else from LINTRA_CPU. The levels built in are all four on x86.
+TEST_P(LintraVersion, NamesTheVersionAndTheCpuLevels) {
+    const VersionCase& c = GetParam();
+    const ScopedCpuEnvironment environment(c.environment);
+    ScratchDir dir;
+    const auto r = runLintra(dir, c.args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto lines = linesOf(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[0], "lintra " LINTRA_VERSION_STRING);
+    const CpuLevel best = detectCpuLevel();
+    std::string level = std::string("CPU level: ") + cpuLevelName(lowerLevel(c.cap, best));
+    if (c.capSource != nullptr && c.cap < best) {
+        level += std::string(" (this processor: ") + cpuLevelName(best) + "; capped by " +
+                 c.capSource + "=" + cpuLevelName(c.cap) + ")";
+    } else {
+        level += " (the best this processor has)";
+    }
+    EXPECT_EQ(lines[1], level);
+#if defined(__x86_64__) || defined(__i386__)
+    EXPECT_EQ(lines[2], "CPU levels built in: scalar, sse2, avx2, avx512");
+#endif
+    EXPECT_EQ(lines[3], "Copyright (c) 2026 Lintra developers. MIT licence.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LintraVersion,
+    ::testing::Values(VersionCase{nullptr, "--version", CpuLevel::avx512, nullptr},
+                      VersionCase{"", "--version", CpuLevel::avx512, nullptr},
+                      VersionCase{"scalar", "--version", CpuLevel::scalar, "LINTRA_CPU"},
+                      VersionCase{"avx512", "--version", CpuLevel::avx512, "LINTRA_CPU"},
+                      VersionCase{"scalar", "--version --cpu=sse2", CpuLevel::sse2, "--cpu"},
+                      VersionCase{nullptr, "--cpu=scalar --version", CpuLevel::scalar, "--cpu"},
+                      VersionCase{nullptr, "--version in.png out.png", CpuLevel::avx512, nullptr},
+                      VersionCase{"sse2", "video --version", CpuLevel::sse2, "LINTRA_CPU"},
+                      VersionCase{nullptr, "video in.mkv --cpu=scalar --version out.mkv",
+                                  CpuLevel::scalar, "--cpu"}));
+
+TEST(LintraBinary, VersionWithABadCpuLevelIsAUsageError) {
+    ScratchDir dir;
+    {
+        const ScopedCpuEnvironment environment("fast");
+        EXPECT_EQ(runLintra(dir, "--version").exitCode, 2);
+    }
+    EXPECT_EQ(runLintra(dir, "--version --cpu=fast").exitCode, 2);
 }
 
 struct UsageCase {

@@ -3,7 +3,8 @@
 # its defaults, a slider value set through the host's own number parameter, the command's
 # options as its settings text, and a Config line, every frame has lintra's colours for the
 # same settings and the input's alpha. Also: what the hosts report about the parameters (every
-# default inside its range), and a bad settings text reported once however often a host sets it.
+# default inside its range) and the version, and a bad settings text reported once however
+# often a host sets it.
 #   hosts_match_lintra.sh LINTRA PLUGIN_DIR
 set -euo pipefail
 lintra=$1
@@ -100,6 +101,10 @@ gst-inspect-1.0 frei0r-filter-lintra > inspect.txt 2>&1
 ranges=$(grep -c "Double. Range: *0 - *1 Default: *0\.[0-9]*" inspect.txt || true)
 [ "$ranges" -eq 4 ] || fail "gst-inspect-1.0: $(grep -A2 Double inspect.txt)"
 echo "ok: melt and gst-inspect-1.0 report four numbers in [0, 1] with their defaults inside"
+# The plug-in's version fields are the command's major and minor version.
+version=$("$lintra" --version | sed -n '1s/^lintra \([0-9]*\.[0-9]*\)\..*/\1/p')
+grep -qx "version: $version" query.yml || fail "melt -query: no 'version: $version' for lintra $version"
+echo "ok: melt -query reports version $version"
 
 # The one-line examples of README.md, as written there, on a short clip.
 ff -f lavfi -i testsrc2=s=176x144:r=25:d=0.4 -c:v libx264 -y in.mkv

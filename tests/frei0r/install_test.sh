@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# cmake --install into a fresh prefix puts the command, the frei0r plug-in and the README where
-# they belong, and the installed plug-in is what ffmpeg loads from there.
+# cmake --install into a fresh prefix puts the command, the frei0r plug-in, the manual page,
+# README and the copyright texts where they belong, and the installed plug-in is what ffmpeg
+# loads from there.
 set -euo pipefail
 build_dir=$1
 work=$(mktemp -d)
@@ -11,7 +12,11 @@ trap 'rm -rf "$work"' EXIT
 DESTDIR="$work/root" cmake --install "$build_dir" --prefix /prefix > "$work/install.log"
 ln -s "$work/root/prefix" "$work/prefix"
 
-for f in bin/lintra lib/frei0r-1/lintra.so share/doc/lintra/README.md; do
+files=(bin/lintra lib/frei0r-1/lintra.so share/doc/lintra/README.md.gz share/doc/lintra/copyright
+       share/doc/lintra/changelog.gz)
+# The manual page is made where help2man is installed.
+[ -f "$build_dir/packaging/lintra.1.gz" ] && files+=(share/man/man1/lintra.1.gz)
+for f in "${files[@]}"; do
     if [ ! -s "$work/prefix/$f" ]; then
         echo "install_test: $f is missing from the installed tree" >&2
         cat "$work/install.log" >&2

@@ -20,6 +20,7 @@ extern "C" {
 
 #include "engine/filter_settings.h"
 #include "frontend/settings_rules.h"
+#include "lintra_version.h"
 #include "persistence/config_line.h"
 #include "tests/reference/reference_filter.h"
 
@@ -134,6 +135,8 @@ TEST_F(PluginTest, DescribesABgraFilterWithEightParameters) {
     EXPECT_EQ(info.plugin_type, F0R_PLUGIN_TYPE_FILTER);
     EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_BGRA8888);
     EXPECT_EQ(info.frei0r_version, FREI0R_MAJOR_VERSION);
+    EXPECT_EQ(info.major_version, LINTRA_VERSION_MAJOR);
+    EXPECT_EQ(info.minor_version, LINTRA_VERSION_MINOR);
     ASSERT_EQ(info.num_params, kParams);
     const int types[kParams] = {F0R_PARAM_STRING, F0R_PARAM_BOOL,   F0R_PARAM_BOOL,
                                 F0R_PARAM_BOOL,   F0R_PARAM_DOUBLE, F0R_PARAM_DOUBLE,

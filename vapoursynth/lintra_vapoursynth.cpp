@@ -10,6 +10,7 @@
 
 #include "engine/cpu_level.h"
 #include "frontend/cpu_environment.h"
+#include "lintra_version.h"
 #include "vapoursynth/clip_format.h"
 #include "vapoursynth/filter_args.h"
 #include "vapoursynth/rgb24_frame.h"

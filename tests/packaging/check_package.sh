@@ -82,4 +82,21 @@ if command -v ffmpeg > /dev/null; then
         fail "ffmpeg cannot load the packaged plug-in"
     echo "ok: ffmpeg runs the packaged frei0r plug-in"
 fi
+# The packaged VapourSynth plug-in, loaded by path into the checkout's VapourSynth when there is
+# one, filters a clip.
+vs_plugin=$(find "$work/root/usr/lib" -path "*/vapoursynth/*.so" | head -n 1)
+vs_python="$here/../../.venv/bin/python"
+if [ -n "$vs_plugin" ] && [ -x "$vs_python" ]; then
+    PYTHONPATH="$here/../vapoursynth" PYTHONDONTWRITEBYTECODE=1 "$vs_python" - "$vs_plugin" <<'PY' ||
+        fail "VapourSynth cannot run the packaged plug-in"
+import sys
+import vapoursynth as vs
+from vs_harness import core_with_plugin
+core = core_with_plugin(sys.argv[1])
+clip = core.std.BlankClip(format=vs.RGB24, width=64, height=48, length=2, color=[40, 90, 160])
+frame = core.lintra.Lintra(clip).get_frame(1)
+assert bytes(frame[0])[:4] == bytes([40] * 4), "a flat clip must come through unchanged"
+PY
+    echo "ok: VapourSynth runs the packaged plug-in"
+fi
 echo "check_package: ok"

@@ -63,16 +63,4 @@ bool targetFits(const PictureTarget& target, const PictureView& picture) {
     return checkPicture(view) == kPlanarOk;
 }
 
-PictureView viewOf(const PictureTarget& target) {
-    PictureView view{};
-    for (int plane = 0; plane < 3; ++plane) {
-        view.planes[plane] = target.planes[plane];
-        view.strides[plane] = target.strides[plane];
-    }
-    view.width = target.width;
-    view.height = target.height;
-    view.format = target.format;
-    return view;
-}
-
 }  // namespace lintra::planar

@@ -15,8 +15,6 @@ bool frameFits(const FrameView& frame, const PictureView& picture);
 // The target has the picture's format and size and planes wherever the picture has them.
 bool targetFits(const PictureTarget& target, const PictureView& picture);
 
-PictureView viewOf(const PictureTarget& target);
-
 template <typename Sample>
 const Sample* sampleRow(const PictureView& picture, int plane, std::int32_t y) {
     return reinterpret_cast<const Sample*>(picture.planes[plane] + y * picture.strides[plane]);

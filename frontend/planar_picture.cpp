@@ -11,4 +11,16 @@ Matrix defaultMatrix(std::int32_t width, std::int32_t height) {
     return width > 1024 || height > 576 ? Matrix::bt709 : Matrix::bt601;
 }
 
+PictureView viewOf(const PictureTarget& target) {
+    PictureView view{};
+    for (int plane = 0; plane < 3; ++plane) {
+        view.planes[plane] = target.planes[plane];
+        view.strides[plane] = target.strides[plane];
+    }
+    view.width = target.width;
+    view.height = target.height;
+    view.format = target.format;
+    return view;
+}
+
 }  // namespace lintra::planar

@@ -60,6 +60,9 @@ struct Colours {
     bool fieldBased;
 };
 
+// A writable picture as a read-only one.
+PictureView viewOf(const PictureTarget& target);
+
 // Scratch owned by the caller, so that threads can keep theirs from frame to frame.
 struct Scratch {
     std::int32_t* values;

@@ -31,11 +31,12 @@ expect_failure() {
     echo "ok: $name: $(head -n 1 err.txt)"
 }
 
-# 350 pixels wide: not a multiple of 16, which lintra video handles exactly.
+# 350 pixels wide: not a multiple of 16, which lintra video handles exactly. 8-bit RGB, so that
+# the filter works on the frames themselves and the lossless output is lintra's, bit for bit.
 size=350x120
 printf '1\n00:00:00,000 --> 00:00:00,400\nhello\n' > subs.srt
 ff -f lavfi -i "testsrc2=s=$size:r=25:d=0.48,noise=alls=14:allf=t" -f lavfi -i "sine=f=440:d=0.48" \
-    -i subs.srt -map 0 -map 1 -map 2 -c:v ffv1 -c:a aac -c:s srt clip.mkv
+    -i subs.srt -map 0 -map 1 -map 2 -c:v ffv1 -pix_fmt bgr0 -c:a aac -c:s srt clip.mkv
 mkdir out
 
 # The expectation: lintra on the decoded frames, each frame once (passthrough: without it ffmpeg

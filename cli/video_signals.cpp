@@ -19,6 +19,8 @@ std::atomic<pid_t> gChildren[kMaxChildren];
 char gPendingTemp[4096];
 std::atomic<bool> gTempSet{false};
 std::atomic<bool> gAfterBar{false};
+struct sigaction gPrevious[3];
+bool gArmed[3] = {false, false, false};
 
 void say(const char* text) {
     const std::size_t length = std::strlen(text);
@@ -62,7 +64,13 @@ void armSignalCleanup() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigfillset(&action.sa_mask);
-    for (const int sig : kCleanupSignals) sigaction(sig, &action, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        // A signal ignored from the start (nohup, a background job) stays ignored.
+        struct sigaction current {};
+        sigaction(kCleanupSignals[i], nullptr, &current);
+        gArmed[i] = current.sa_handler != SIG_IGN && !gArmed[i];
+        if (gArmed[i]) sigaction(kCleanupSignals[i], &action, &gPrevious[i]);
+    }
 }
 
 void setPendingOutput(const std::string& tempPath) {
@@ -73,7 +81,10 @@ void setPendingOutput(const std::string& tempPath) {
 }
 
 void disarmSignalCleanup() {
-    for (const int sig : kCleanupSignals) signal(sig, SIG_DFL);
+    for (int i = 0; i < 3; ++i) {
+        if (gArmed[i]) sigaction(kCleanupSignals[i], &gPrevious[i], nullptr);
+        gArmed[i] = false;
+    }
     gTempSet = false;
 }
 

@@ -10,11 +10,12 @@
 
 namespace lintra::video {
 
-// From here on the signals are handled as above.
+// From here on the signals are handled as above (those ignored from the start, as under
+// nohup, stay ignored).
 void armSignalCleanup();
 // The temporary file the cleanup removes ("" for none).
 void setPendingOutput(const std::string& tempPath);
-// Back to the signals' default actions.
+// Back to what the signals did before.
 void disarmSignalCleanup();
 
 // Whether the line must start on a fresh line (a progress bar is on the terminal).

@@ -66,9 +66,16 @@ struct ChildFiles {
 // Between fork and exec: async-signal-safe calls only.
 [[noreturn]] void becomeChild(const ChildFiles& files, char** args, pid_t parent,
                               const sigset_t& mask) {
+    // Our handlers must not run here; ignored signals stay ignored, except SIGPIPE, which
+    // lintra ignores for itself.
     struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(sig, &byDefault, nullptr);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        sigaction(sig, nullptr, &current);
+        if (current.sa_handler != SIG_IGN) sigaction(sig, &byDefault, nullptr);
+    }
+    sigaction(SIGPIPE, &byDefault, nullptr);
     // Dies with lintra, even when lintra is killed with SIGKILL.
     if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
     int stdinFd = files.stdinFd;

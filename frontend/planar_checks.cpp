@@ -39,6 +39,12 @@ int checkPicture(const PictureView& picture) {
         if (std::labs(static_cast<long>(picture.strides[plane])) < rowBytes(picture, plane)) {
             return kPlanarBadGeometry;
         }
+        // 16-bit samples are read as such: every row must start on an even address.
+        const auto start = reinterpret_cast<std::uintptr_t>(picture.planes[plane]);
+        if (picture.format.bitDepth > 8 &&
+            ((start | static_cast<std::uintptr_t>(picture.strides[plane])) & 1) != 0) {
+            return kPlanarBadGeometry;
+        }
     }
     return kPlanarOk;
 }

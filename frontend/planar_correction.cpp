@@ -20,8 +20,11 @@ Change changeAt(const std::uint8_t* before, const std::uint8_t* after) {
     return {after[2] - before[2], after[1] - before[1], after[0] - before[0]};
 }
 
+// Unchanged samples stay as they are, even beyond the depth's range (which the picture should
+// not hold, but may).
 template <typename Sample>
 Sample corrected(Sample in, std::int64_t change, std::int32_t maximum) {
+    if (change == 0) return in;
     return static_cast<Sample>(std::clamp<std::int64_t>(in + change, 0, maximum));
 }
 

@@ -22,7 +22,8 @@ struct Format {
 };
 
 // Chroma planes are ceil(width / 2^subsamplingW) by ceil(height / 2^subsamplingH) samples.
-// Strides are the byte distances from one row to the next (may be negative).
+// Strides are the byte distances from one row to the next (may be negative); above 8 bits the
+// planes and strides are even, so that every sample is an aligned uint16.
 struct PictureView {
     const std::uint8_t* planes[3];
     std::ptrdiff_t strides[3];

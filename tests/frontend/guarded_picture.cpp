@@ -11,7 +11,8 @@ GuardedPicture::GuardedPicture(const Format& format, std::int32_t width, std::in
     shape_.width = width;
     shape_.height = height;
     for (int p = 0; p < planeCount(); ++p) {
-        stride_[p] = std::ptrdiff_t{shape_.planeWidth(p)} * sampleBytes() + rowPadding;
+        // Rows of 16-bit samples start on even addresses.
+        stride_[p] = (std::ptrdiff_t{shape_.planeWidth(p)} + rowPadding) * sampleBytes();
         storage_[p].assign(
             2 * kMargin + std::size_t(stride_[p]) * std::size_t(shape_.planeHeight(p)),
             kPictureGuard);

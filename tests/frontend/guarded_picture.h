@@ -1,5 +1,5 @@
 #pragma once
-// A planar picture whose planes sit inside guard bytes, rows padded by a few bytes more than
+// A planar picture whose planes sit inside guard bytes, rows padded by a few samples more than
 // they need, so tests can check that nothing outside the samples is written.
 
 #include <cstdint>

@@ -159,6 +159,24 @@ TEST(PlanarExamples, InterlacedChromaKeepsEachFieldsChangesInItsOwnRows) {
     for (std::int32_t y = 0; y < h; ++y) EXPECT_EQ(out.at(0, 1, y) != 500, y % 2 == 0) << y;
 }
 
+TEST(PlanarExamples, SamplesBeyondTheDepthStayWhereNothingChanged) {
+    // 10-bit samples above 1023 are not valid, but a picture may hold them: unchanged, they
+    // come back as they are; changed, the result is held to the depth.
+    GuardedPicture picture(kYuv420p10, 2, 2, 0);
+    reference::Planes p = uniform(kYuv420p10, 2, 2, 2000, 512, 512);
+    picture.setSamples(p);
+    GuardedFrame before(2, 2), after(2, 2);
+    auto scratch = scratchFor(2);
+    const Scratch s{scratch.data(), scratch.size()};
+    ASSERT_EQ(makeRgbView(picture.view(), kBt709Limited, before.view(), s), kPlanarOk);
+    ASSERT_EQ(makeRgbView(picture.view(), kBt709Limited, after.view(), s), kPlanarOk);
+    after.set(1, 1, 0x00F0F0F0u);
+    ASSERT_EQ(applyCorrection(picture.view(), kBt709Limited, before.view(), after.view(),
+                              picture.target(), s),
+              kPlanarOk);
+    EXPECT_EQ(picture.samples().plane[0], (std::vector<std::int32_t>{2000, 2000, 2000, 1023}));
+}
+
 TEST(PlanarMatrixRule, HdIsWiderThan1024OrTallerThan576) {
     EXPECT_EQ(defaultMatrix(720, 576), Matrix::bt601);
     EXPECT_EQ(defaultMatrix(720, 480), Matrix::bt601);
@@ -224,6 +242,10 @@ INSTANTIATE_TEST_SUITE_P(
             [](PictureView& in, PictureTarget&, FrameView&, Scratch&) { in.planes[2] = nullptr; }},
         Refusal{"strideShorterThanARow", kPlanarBadGeometry,
                 [](PictureView& in, PictureTarget&, FrameView&, Scratch&) { in.strides[1] = 5; }},
+        Refusal{"oddStrideAbove8Bits", kPlanarBadGeometry,
+                [](PictureView& in, PictureTarget&, FrameView&, Scratch&) { in.strides[0] += 1; }},
+        Refusal{"oddPlaneAbove8Bits", kPlanarBadGeometry,
+                [](PictureView& in, PictureTarget&, FrameView&, Scratch&) { in.planes[1] += 1; }},
         Refusal{"noWidth", kPlanarBadGeometry,
                 [](PictureView& in, PictureTarget&, FrameView&, Scratch&) { in.width = 0; }},
         Refusal{"frameOfAnotherSize", kPlanarBadGeometry,

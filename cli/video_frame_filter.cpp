@@ -1,5 +1,6 @@
 #include "cli/video_frame_filter.h"
 
+#include <cstring>
 #include <new>
 
 #include "engine/frame_driver.h"
@@ -19,12 +20,12 @@ bool FrameFilter::start(const FrameLayout& layout, const FilterSettings& setting
         return false;
     }
     running_ = true;
-    if (layout.packedRgb) return true;
     try {
         const std::size_t bytes =
             static_cast<std::size_t>(layout.width) * static_cast<std::size_t>(layout.height) * 4;
-        before_.resize(bytes);
         after_.resize(bytes);
+        if (layout.packedRgb) return true;
+        before_.resize(bytes);
         scratch_.resize(planar::planarScratchCount(layout.width));
     } catch (const std::bad_alloc&) {
         end();
@@ -36,8 +37,12 @@ bool FrameFilter::start(const FrameLayout& layout, const FilterSettings& setting
 bool FrameFilter::filter(std::uint8_t* frame) {
     if (!running_) return false;
     if (layout_.packedRgb) {
-        const FrameView f = layout_.packed(frame);
-        return runFrame(instance_, f, f) == 0;
+        // Into a frame of its own and copied back: the engine filters a frame in place only
+        // by a much slower way.
+        const FrameView after = layout_.packed(after_.data());
+        if (runFrame(instance_, layout_.packed(frame), after) != 0) return false;
+        std::memcpy(frame, after_.data(), after_.size());
+        return true;
     }
     const planar::PictureTarget picture = layout_.picture(frame);
     const planar::PictureView view = planar::viewOf(picture);

@@ -31,6 +31,10 @@ std::int64_t fixed(double value, int shift) {
     return std::llround(std::ldexp(value, shift));
 }
 
+std::int32_t fixed32(double value, int shift) {
+    return static_cast<std::int32_t>(fixed(value, shift));
+}
+
 }  // namespace
 
 Levels levelsOf(const Format& format, Range range) {
@@ -42,29 +46,32 @@ Levels levelsOf(const Format& format, Range range) {
     return {16 * step, 219 * step, neutral, 224 * step, maximum};
 }
 
-ViewCoefficients viewCoefficients(Matrix matrix, const Levels& levels, std::int32_t chromaWeight) {
+ViewCoefficients viewCoefficients(Matrix matrix, const Levels& levels, std::int32_t depth) {
     const LumaWeights w = weightsOf(matrix);
     const double kg = 1.0 - w.kr - w.kb;
-    const double chroma = 255.0 / (levels.chromaScale * static_cast<double>(chromaWeight));
+    // Normalised samples are the depth's samples times 2^normalShift.
+    const double normal = std::ldexp(1.0, normalShift(depth));
+    const double luma = 255.0 / (levels.lumaScale * normal);
+    const double chroma = 255.0 / (levels.chromaScale * normal);
     ViewCoefficients c{};
-    c.y = fixed(255.0 / levels.lumaScale, kViewShift);
-    c.crR = fixed(2.0 * (1.0 - w.kr) * chroma, kViewShift);
-    c.cbG = fixed(-2.0 * w.kb * (1.0 - w.kb) / kg * chroma, kViewShift);
-    c.crG = fixed(-2.0 * w.kr * (1.0 - w.kr) / kg * chroma, kViewShift);
-    c.cbB = fixed(2.0 * (1.0 - w.kb) * chroma, kViewShift);
+    c.y = fixed32(luma, kViewShift);
+    c.crR = fixed32(2.0 * (1.0 - w.kr) * chroma, kViewShift);
+    c.cbG = fixed32(-2.0 * w.kb * (1.0 - w.kb) / kg * chroma, kViewShift);
+    c.crG = fixed32(-2.0 * w.kr * (1.0 - w.kr) / kg * chroma, kViewShift);
+    c.cbB = fixed32(2.0 * (1.0 - w.kb) * chroma, kViewShift);
     return c;
 }
 
-CorrectionCoefficients correctionCoefficients(Matrix matrix, const Levels& levels) {
+CorrectionCoefficients correctionCoefficients(Matrix matrix, const Levels& levels,
+                                              std::int32_t depth) {
     const LumaWeights w = weightsOf(matrix);
     const double luma = levels.lumaScale / 255.0;
     const double chroma = levels.chromaScale / 255.0;
     CorrectionCoefficients c{};
-    // The green weights take what the others leave, so that a grey change of d moves luma by
-    // exactly d * lumaScale / 255 and chroma not at all.
-    const std::int64_t lumaTotal = fixed(luma, kCorrectionShift);
-    c.yR = fixed(w.kr * luma, kCorrectionShift);
-    c.yB = fixed(w.kb * luma, kCorrectionShift);
+    c.lumaShift = 30 - depth;
+    const std::int32_t lumaTotal = fixed32(luma, c.lumaShift);
+    c.yR = fixed32(w.kr * luma, c.lumaShift);
+    c.yB = fixed32(w.kb * luma, c.lumaShift);
     c.yG = lumaTotal - c.yR - c.yB;
     c.cbR = fixed(-w.kr / (2.0 * (1.0 - w.kb)) * chroma, kCorrectionShift);
     c.cbB = fixed(0.5 * chroma, kCorrectionShift);
@@ -75,12 +82,12 @@ CorrectionCoefficients correctionCoefficients(Matrix matrix, const Levels& level
     return c;
 }
 
-std::int64_t rgbToView(std::int32_t bitDepth) {
-    return fixed(255.0 / ((1 << bitDepth) - 1), kViewShift);
+std::int32_t rgbToView(std::int32_t depth) {
+    return fixed32(255.0 / (((1 << depth) - 1) * std::ldexp(1.0, normalShift(depth))), kViewShift);
 }
 
-std::int64_t rgbFromView(std::int32_t bitDepth) {
-    return fixed(((1 << bitDepth) - 1) / 255.0, kCorrectionShift);
+std::int32_t rgbFromView(std::int32_t depth) {
+    return fixed32(((1 << depth) - 1) / 255.0, 30 - depth);
 }
 
 }  // namespace lintra::planar

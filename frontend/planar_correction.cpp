@@ -1,6 +1,7 @@
 #include "frontend/planar_correction.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "frontend/planar_checks.h"
 #include "frontend/planar_coefficients.h"
@@ -8,8 +9,6 @@
 
 namespace lintra::planar {
 namespace {
-
-constexpr std::int64_t kUnit = std::int64_t{1} << kCorrectionShift;
 
 struct Change {
     std::int32_t r, g, b;
@@ -22,16 +21,31 @@ Change changeAt(const std::uint8_t* before, const std::uint8_t* after) {
 
 // Unchanged samples stay as they are, even beyond the depth's range (which the picture should
 // not hold, but may).
-template <typename Sample>
-Sample corrected(Sample in, std::int64_t change, std::int32_t maximum) {
+template <typename Sample, typename Int>
+Sample corrected(Sample in, Int change, std::int32_t maximum) {
     if (change == 0) return in;
-    return static_cast<Sample>(std::clamp<std::int64_t>(in + change, 0, maximum));
+    return static_cast<Sample>(std::clamp<Int>(in + change, 0, maximum));
+}
+
+// A row the filter left alone: R, G and B equal (byte 3 does not count).
+bool rowUnchanged(const std::uint8_t* before, const std::uint8_t* after, std::int32_t width) {
+    if (std::memcmp(before, after, std::size_t(width) * 4) == 0) return true;
+    for (std::int32_t x = 0; x < width; ++x) {
+        if (!changeAt(before + 4 * x, after + 4 * x).none()) return false;
+    }
+    return true;
+}
+
+template <typename Sample>
+void copyRow(const Sample* in, Sample* out, std::int32_t count) {
+    if (in != out) std::memmove(out, in, std::size_t(count) * sizeof(Sample));
 }
 
 template <typename Sample>
 void rgbPlanes(const PictureView& in, const FrameView& before, const FrameView& after,
                const PictureTarget& out) {
-    const std::int64_t scale = rgbFromView(in.format.bitDepth);
+    const std::int32_t scale = rgbFromView(in.format.bitDepth);
+    const int shift = 30 - in.format.bitDepth;
     const std::int32_t maximum = (1 << in.format.bitDepth) - 1;
     for (std::int32_t y = 0; y < in.height; ++y) {
         const std::uint8_t* b = pixelRow(before, y);
@@ -45,9 +59,26 @@ void rgbPlanes(const PictureView& in, const FrameView& before, const FrameView& 
             const std::int32_t channel[3] = {d.r, d.g, d.b};
             for (int plane = 0; plane < 3; ++plane) {
                 dst[plane][x] =
-                    corrected(src[plane][x], roundedDivide(channel[plane] * scale, kUnit), maximum);
+                    corrected(src[plane][x], roundedShift(channel[plane] * scale, shift), maximum);
             }
         }
+    }
+}
+
+// Written plainly enough for the compiler to take several pixels at once.
+template <typename Sample>
+void lumaRow(const std::uint8_t* b, const std::uint8_t* a, const Sample* src, Sample* dst,
+             std::int32_t width, const CorrectionCoefficients& k, std::int32_t maximum) {
+    const std::int32_t yR = k.yR, yG = k.yG, yB = k.yB;
+    const int shift = k.lumaShift;
+    for (std::int32_t x = 0; x < width; ++x) {
+        const std::int32_t change = yB * (a[4 * x] - b[4 * x]) +
+                                    yG * (a[4 * x + 1] - b[4 * x + 1]) +
+                                    yR * (a[4 * x + 2] - b[4 * x + 2]);
+        const std::int32_t rounded = roundedShift(change, shift);
+        const std::int32_t in = src[x];
+        const std::int32_t out = std::min(std::max(in + rounded, 0), maximum);
+        dst[x] = static_cast<Sample>(rounded == 0 ? in : out);
     }
 }
 
@@ -59,10 +90,10 @@ void lumaPlane(const PictureView& in, const CorrectionCoefficients& k, std::int3
         const std::uint8_t* a = pixelRow(after, y);
         const Sample* src = sampleRow<Sample>(in, 0, y);
         Sample* dst = sampleRow<Sample>(out, 0, y);
-        for (std::int32_t x = 0; x < in.width; ++x, a += 4, b += 4) {
-            const Change d = changeAt(b, a);
-            const std::int64_t change = k.yR * d.r + k.yG * d.g + k.yB * d.b;
-            dst[x] = corrected(src[x], roundedDivide(change, kUnit), maximum);
+        if (std::memcmp(b, a, std::size_t(in.width) * 4) == 0) {
+            copyRow(src, dst, in.width);
+        } else {
+            lumaRow(b, a, src, dst, in.width, k, maximum);
         }
     }
 }
@@ -89,13 +120,134 @@ RowGather rowGather(const PictureView& p, const Colours& colours, std::int32_t c
 }
 
 // Per chroma column, the sum of the weights luma columns give it: the same for every row.
-void columnWeights(const ChromaAxis& across, std::int32_t width, std::int32_t* weights) {
-    std::fill(weights, weights + across.count, 0);
+void columnWeights(const TapTable& taps, std::int32_t span, std::int32_t width,
+                   std::int32_t columns, std::int32_t* weights) {
+    std::fill(weights, weights + columns, 0);
     for (std::int32_t x = 0; x < width; ++x) {
-        const ChromaTap h = chromaTap(across, x);
-        weights[h.first] += across.span() - h.weightSecond;
-        weights[h.second] += h.weightSecond;
+        weights[taps.first[x]] += span - taps.weightSecond[x];
+        weights[taps.second[x]] += taps.weightSecond[x];
     }
+}
+
+// Adds one row's changes times wv down each column: acc holds a row of R, then of G, then of B.
+void addRow(const std::uint8_t* b, const std::uint8_t* a, std::int32_t wv, std::int32_t width,
+            std::int32_t* acc) {
+    std::int32_t* accR = acc;
+    std::int32_t* accG = acc + width;
+    std::int32_t* accB = accG + width;
+    for (std::int32_t x = 0; x < width; ++x) {
+        accB[x] += wv * (a[4 * x] - b[4 * x]);
+        accG[x] += wv * (a[4 * x + 1] - b[4 * x + 1]);
+        accR[x] += wv * (a[4 * x + 2] - b[4 * x + 2]);
+    }
+}
+
+// The column sums carried onto the chroma columns as the interpolation weighs them: each chroma
+// column takes from the pixels whose taps reach it. Inside the row the taps repeat every
+// `Factor` pixels, so that part gathers phase by phase; the ends go by the table.
+template <std::size_t Factor>
+void columnsToChroma(const std::int32_t* acc, const TapTable& taps, std::int32_t width,
+                     std::int32_t columns, std::int32_t span, std::int32_t* sums) {
+    std::fill(sums, sums + 3 * std::size_t(columns), 0);
+    const std::int32_t factor = Factor;
+    // Columns low..high-1 take only pixels with unclamped taps, all inside the row.
+    const std::int32_t low = 2, high = std::min(columns - 2, width / factor - 1);
+    const auto outsideTaps = [&](std::int32_t x) {
+        const std::int32_t second = taps.weightSecond[x];
+        const std::int32_t reach[2] = {taps.first[x], taps.second[x]};
+        const std::int32_t weight[2] = {span - second, second};
+        for (int t = 0; t < 2; ++t) {
+            if (reach[t] >= low && reach[t] < high) continue;
+            for (int c = 0; c < 3; ++c) {
+                sums[std::size_t(c) * std::size_t(columns) + std::size_t(reach[t])] +=
+                    weight[t] * acc[std::size_t(c) * std::size_t(width) + std::size_t(x)];
+            }
+        }
+    };
+    if (high <= low) {
+        for (std::int32_t x = 0; x < width; ++x) outsideTaps(x);
+        return;
+    }
+    std::int32_t offset[Factor], w0[Factor], w1[Factor];
+    for (std::size_t phase = 0; phase < Factor; ++phase) {
+        const std::int32_t x = low * factor + std::int32_t(phase);
+        offset[phase] = taps.first[x] - low;
+        w1[phase] = taps.weightSecond[x];
+        w0[phase] = span - w1[phase];
+    }
+    for (int c = 0; c < 3; ++c) {
+        const std::int32_t* channel = acc + std::size_t(c) * std::size_t(width);
+        std::int32_t* out = sums + std::size_t(c) * std::size_t(columns);
+        for (std::int32_t j = low; j < high; ++j) {
+            std::int32_t sum = 0;
+            for (std::size_t phase = 0; phase < Factor; ++phase) {
+                // As first tap: pixel (j - offset) * Factor + phase; as second: one column left.
+                const std::int32_t asFirst = (j - offset[phase]) * factor + std::int32_t(phase);
+                sum += w0[phase] * channel[asFirst] + w1[phase] * channel[asFirst - factor];
+            }
+            out[j] = sum;
+        }
+    }
+    // The columns outside low..high-1 take from the pixels at the ends of the row (taps grow
+    // with x, so those are a few at each end), each tap that reaches outside on its own.
+    std::int32_t x = 0;
+    for (; x < width && taps.first[x] < low; ++x) outsideTaps(x);
+    for (std::int32_t end = width - 1; end >= x && taps.second[end] >= high; --end) {
+        outsideTaps(end);
+    }
+}
+
+// Sums of the changes one chroma row reaches, weighted as its interpolation weighs them:
+// first down each column, then along the row onto the chroma columns. False when none of its
+// luma rows changed.
+bool gatherRow(const RowGather& gather, const TapTable& taps, const Format& format,
+               std::int32_t width, std::int32_t columns, std::int32_t span, const FrameView& before,
+               const FrameView& after, std::int32_t* acc, std::int32_t* sums,
+               std::int64_t& rowWeight) {
+    const LumaSpan rows = lumaSpan(gather.axis, gather.index, gather.lumaRows);
+    bool changed = false;
+    rowWeight = 0;
+    for (std::int32_t row = rows.begin; row < rows.end; ++row) {
+        const std::int32_t wv = tapWeight(gather.axis, row, gather.index);
+        rowWeight += wv;
+        const std::int32_t y = gather.frameRow(row);
+        const std::uint8_t* b = pixelRow(before, y);
+        const std::uint8_t* a = pixelRow(after, y);
+        if (wv == 0 || rowUnchanged(b, a, width)) continue;
+        if (!changed) std::fill(acc, acc + 3 * std::size_t(width), 0);
+        changed = true;
+        addRow(b, a, wv, width, acc);
+    }
+    if (!changed) return false;
+    switch (format.subsamplingW) {
+        case 0:
+            columnsToChroma<1>(acc, taps, width, columns, span, sums);
+            break;
+        case 1:
+            columnsToChroma<2>(acc, taps, width, columns, span, sums);
+            break;
+        default:
+            columnsToChroma<4>(acc, taps, width, columns, span, sums);
+            break;
+    }
+    return true;
+}
+
+// log2 of a weight that is a power of two, else -1.
+int powerOfTwo(std::int64_t weight) {
+    if (weight <= 0 || (weight & (weight - 1)) != 0) return -1;
+    return __builtin_ctzll(static_cast<unsigned long long>(weight));
+}
+
+// value / (rowWeight * columnWeight * 2^kCorrectionShift), rounded; given the weights' log2
+// where they are powers of two (as they are inside the picture), by shifting.
+std::int64_t perWeight(std::int64_t value, std::int64_t rowWeight, int rowLog2,
+                       std::int64_t columnWeight, int columnLog2) {
+    if (rowLog2 >= 0 && columnLog2 >= 0) {
+        return roundedShift(value, kCorrectionShift + rowLog2 + columnLog2);
+    }
+    const std::int64_t weight = rowWeight * columnWeight;
+    return weight > 0 ? roundedDivide(value, weight << kCorrectionShift) : 0;
 }
 
 template <typename Sample>
@@ -104,50 +256,42 @@ void chromaPlanes(const PictureView& in, const Colours& colours, const Levels& l
                   const PictureTarget& out, std::int32_t* scratch) {
     const ChromaAxis across = horizontalAxis(in.format, colours.chromaLocation, in.width);
     const std::int32_t columns = across.count;
-    std::int32_t* sumR = scratch;
-    std::int32_t* sumG = sumR + columns;
-    std::int32_t* sumB = sumG + columns;
-    std::int32_t* weights = sumB + columns;
-    columnWeights(across, in.width, weights);
+    const TapTable taps = tapTable(across, in.width, scratch);
+    std::int32_t* acc = scratch + 3 * std::size_t(in.width);
+    std::int32_t* sums = acc + 3 * std::size_t(in.width);
+    std::int32_t* weights = sums + 3 * std::size_t(columns);
+    std::int32_t* weightLog2 = weights + columns;
+    columnWeights(taps, across.span(), in.width, columns, weights);
+    for (std::int32_t j = 0; j < columns; ++j) weightLog2[j] = powerOfTwo(weights[j]);
     const std::int32_t rows = chromaCount(in.height, in.format.subsamplingH);
     for (std::int32_t c = 0; c < rows; ++c) {
-        std::fill(sumR, sumR + 3 * columns, 0);
-        const RowGather gather = rowGather(in, colours, c);
-        const LumaSpan span = lumaSpan(gather.axis, gather.index, gather.lumaRows);
         std::int64_t rowWeight = 0;
-        for (std::int32_t row = span.begin; row < span.end; ++row) {
-            const std::int32_t wv = tapWeight(gather.axis, row, gather.index);
-            rowWeight += wv;
-            if (wv == 0) continue;
-            const std::int32_t y = gather.frameRow(row);
-            const std::uint8_t* b = pixelRow(before, y);
-            const std::uint8_t* a = pixelRow(after, y);
-            for (std::int32_t x = 0; x < in.width; ++x) {
-                const Change d = changeAt(b + 4 * x, a + 4 * x);
-                if (d.none()) continue;
-                const ChromaTap h = chromaTap(across, x);
-                const std::int32_t w1 = wv * h.weightSecond;
-                const std::int32_t w0 = wv * across.span() - w1;
-                sumR[h.first] += w0 * d.r;
-                sumG[h.first] += w0 * d.g;
-                sumB[h.first] += w0 * d.b;
-                sumR[h.second] += w1 * d.r;
-                sumG[h.second] += w1 * d.g;
-                sumB[h.second] += w1 * d.b;
-            }
-        }
+        const bool changed = gatherRow(rowGather(in, colours, c), taps, in.format, in.width,
+                                       columns, across.span(), before, after, acc, sums, rowWeight);
         const Sample* cbIn = sampleRow<Sample>(in, 1, c);
         const Sample* crIn = sampleRow<Sample>(in, 2, c);
         Sample* cbOut = sampleRow<Sample>(out, 1, c);
         Sample* crOut = sampleRow<Sample>(out, 2, c);
+        if (!changed) {
+            copyRow(cbIn, cbOut, columns);
+            copyRow(crIn, crOut, columns);
+            continue;
+        }
+        const int rowLog2 = powerOfTwo(rowWeight);
+        const std::int32_t* sumR = sums;
+        const std::int32_t* sumG = sums + columns;
+        const std::int32_t* sumB = sumG + columns;
+        // Green's weights are minus the others': two products per sample instead of three.
         for (std::int32_t j = 0; j < columns; ++j) {
-            const std::int64_t cb = k.cbR * sumR[j] + k.cbG * sumG[j] + k.cbB * sumB[j];
-            const std::int64_t cr = k.crR * sumR[j] + k.crG * sumG[j] + k.crB * sumB[j];
-            const std::int64_t weight = rowWeight * weights[j] * kUnit;
-            cbOut[j] =
-                corrected(cbIn[j], weight > 0 ? roundedDivide(cb, weight) : 0, levels.maximum);
-            crOut[j] =
-                corrected(crIn[j], weight > 0 ? roundedDivide(cr, weight) : 0, levels.maximum);
+            const std::int64_t rg = sumR[j] - sumG[j], bg = sumB[j] - sumG[j];
+            cbOut[j] = corrected(
+                cbIn[j],
+                perWeight(k.cbR * rg + k.cbB * bg, rowWeight, rowLog2, weights[j], weightLog2[j]),
+                levels.maximum);
+            crOut[j] = corrected(
+                crIn[j],
+                perWeight(k.crR * rg + k.crB * bg, rowWeight, rowLog2, weights[j], weightLog2[j]),
+                levels.maximum);
         }
     }
 }
@@ -160,7 +304,8 @@ void correct(const PictureView& in, const Colours& colours, const FrameView& bef
         return;
     }
     const Levels levels = levelsOf(in.format, colours.range);
-    const CorrectionCoefficients k = correctionCoefficients(colours.matrix, levels);
+    const CorrectionCoefficients k =
+        correctionCoefficients(colours.matrix, levels, in.format.bitDepth);
     if (in.format.family == Family::yuv) {
         chromaPlanes<Sample>(in, colours, levels, k, before, after, out, scratch);
     }

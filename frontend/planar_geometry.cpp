@@ -63,6 +63,19 @@ ChromaAxis verticalAxis(const Format& format, ChromaLocation location, std::int3
     return {log2, siting2, chromaRows};
 }
 
+TapTable tapTable(const ChromaAxis& axis, std::int32_t width, std::int32_t* scratch) {
+    std::int32_t* first = scratch;
+    std::int32_t* second = first + width;
+    std::int32_t* weight = second + width;
+    for (std::int32_t x = 0; x < width; ++x) {
+        const ChromaTap t = chromaTap(axis, x);
+        first[x] = t.first;
+        second[x] = t.second;
+        weight[x] = t.weightSecond;
+    }
+    return {first, second, weight};
+}
+
 bool chromaByField(const PictureView& picture, const Colours& colours) {
     return colours.fieldBased && picture.format.family == Family::yuv &&
            picture.format.subsamplingH > 0 &&

@@ -55,4 +55,13 @@ inline std::int32_t fieldRows(std::int32_t rows, std::int32_t f) {
     return (rows - f + 1) / 2;
 }
 
+// Every pixel's horizontal tap, worked out once per frame: three arrays of `width` values
+// (first, second, weightSecond) laid out in `scratch`.
+struct TapTable {
+    const std::int32_t* first;
+    const std::int32_t* second;
+    const std::int32_t* weightSecond;
+};
+TapTable tapTable(const ChromaAxis& axis, std::int32_t width, std::int32_t* scratch);
+
 }  // namespace lintra::planar

@@ -3,8 +3,10 @@
 namespace lintra::planar {
 
 std::size_t planarScratchCount(std::int32_t width) {
-    // Two chroma rows for the view; three sums and a weight per chroma column for corrections.
-    return width > 0 ? static_cast<std::size_t>(width) * 4 : 0;
+    // Where each pixel's chroma comes from (three per pixel), and either the view's chroma of a
+    // row (three per pixel, two per chroma column) or a correction's sums (three per pixel,
+    // five per chroma column).
+    return width > 0 ? static_cast<std::size_t>(width) * 11 : 0;
 }
 
 Matrix defaultMatrix(std::int32_t width, std::int32_t height) {

@@ -13,6 +13,7 @@
 #include "frontend/planar_rgb_view.h"
 #include "tests/frontend/guarded_picture.h"
 #include "tests/frontend/planar_reference.h"
+#include "tests/frontend/planar_straight.h"
 #include "tests/support/guarded_frame.h"
 
 namespace lintra::planar {
@@ -65,11 +66,23 @@ std::string describe(const Colours& c, std::int32_t w, std::int32_t h, unsigned 
            " seed " + std::to_string(seed);
 }
 
-// True when the exact value is so close to a rounding boundary that fixed point may fall on
-// either side of it.
-bool onBoundary(double exact, double scale = 1.0) {
-    const double distance = std::fabs(exact - std::floor(exact) - 0.5);
-    return distance < 1e-4 * scale;
+// True when the exact value is within `tolerance` of a rounding boundary, so that fixed point
+// may fall on either side of it.
+bool onBoundary(double exact, double tolerance) {
+    return std::fabs(exact - std::floor(exact) - 0.5) < tolerance;
+}
+
+// How far the view may be from the exact value, in 8-bit steps: 20 fraction bits on samples of
+// 14 bits (three terms), and deeper samples or chroma interpolated finer than 14 bits cut to 14.
+double viewTolerance(const Format& f) {
+    const bool cut = f.bitDepth + f.subsamplingW + f.subsamplingH + 2 > 14 || f.bitDepth > 14;
+    return cut ? 0.12 : 0.03;
+}
+
+// How far a correction may be from the exact value, in codes: luma in 32 bits with 30 - depth
+// fraction bits (three terms of at most 255), chroma with 24 in 64 bits.
+double correctionTolerance(const Format& f) {
+    return std::max(1e-4, 3 * 255 * 0.5 / std::ldexp(1.0, 30 - f.bitDepth));
 }
 
 std::int64_t roundAway(double v) {
@@ -137,7 +150,7 @@ TEST_P(PlanarFormats, ViewMatchesTheReference) {
                     const double e = exact.channel[ch][std::size_t(y * w + x)];
                     const std::int64_t want = std::clamp<std::int64_t>(roundAway(e), 0, 255);
                     const int got = px[2 - ch];
-                    if (got != want && !onBoundary(e)) {
+                    if (got != want && !onBoundary(e, viewTolerance(format))) {
                         FAIL() << "pixel " << x << "," << y << " channel " << ch << ": " << got
                                << ", reference " << e << "; " << describe(colours, w, h, seed);
                     }
@@ -176,7 +189,7 @@ TEST_P(PlanarFormats, CorrectionMatchesTheReference) {
                 const double e = change.plane[p][i];
                 const std::int64_t want =
                     std::clamp<std::int64_t>(planes.plane[p][i] + roundAway(e), 0, maximum);
-                if (got.plane[p][i] != want && !onBoundary(e)) {
+                if (got.plane[p][i] != want && !onBoundary(e, correctionTolerance(format))) {
                     FAIL() << "plane " << p << " sample " << i << ": " << got.plane[p][i]
                            << ", input " << planes.plane[p][i] << " + reference change " << e
                            << "; " << describe(colours, w, h, seed);
@@ -234,6 +247,40 @@ TEST_P(PlanarFormats, InPlaceEqualsSeparateOutput) {
               kPlanarOk);
     const auto a = input.samples(), b = output.samples();
     for (int p = 0; p < 3; ++p) EXPECT_EQ(a.plane[p], b.plane[p]) << "plane " << p;
+}
+
+TEST_P(PlanarFormats, MatchTheStraightFormsByteForByte) {
+    // Wide enough for the fast paths (rows left alone, whole chroma rows unchanged) to mix with
+    // changed ones, every colour setting in turn.
+    const Format format = GetParam().format;
+    std::mt19937 rng(4242u + unsigned(format.bitDepth) * 7u + unsigned(format.subsamplingW) * 3u +
+                     unsigned(format.subsamplingH));
+    for (int round = 0; round < 12; ++round) {
+        const std::int32_t w = 1 + std::int32_t(rng() % 70), h = 1 + std::int32_t(rng() % 40);
+        const Colours colours = randomColours(rng);
+        const auto planes = randomPlanes(format, w, h, rng);
+        GuardedPicture input(format, w, h, 1), fast(format, w, h, 0), plain(format, w, h, 2);
+        input.setSamples(planes);
+        GuardedFrame before(w, h), straightView(w, h), after(w, h);
+        Scratchpad scratch(w);
+        ASSERT_EQ(makeRgbView(input.view(), colours, before.view(), scratch.scratch()), kPlanarOk);
+        ASSERT_EQ(straight::rgbView(input.view(), colours, straightView.view()), kPlanarOk);
+        ASSERT_EQ(before.pixels(), straightView.pixels())
+            << describe(colours, w, h, unsigned(round));
+        ASSERT_EQ(makeRgbView(input.view(), colours, after.view(), scratch.scratch()), kPlanarOk);
+        changeSome(after, rng);
+        ASSERT_EQ(applyCorrection(input.view(), colours, before.view(), after.view(), fast.target(),
+                                  scratch.scratch()),
+                  kPlanarOk);
+        ASSERT_EQ(straight::correction(input.view(), colours, before.view(), after.view(),
+                                       plain.target()),
+                  kPlanarOk);
+        const auto a = fast.samples(), b = plain.samples();
+        for (int p = 0; p < 3; ++p) {
+            ASSERT_EQ(a.plane[p], b.plane[p])
+                << "plane " << p << "; " << describe(colours, w, h, unsigned(round));
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, PlanarFormats, ::testing::ValuesIn(allFormats()),

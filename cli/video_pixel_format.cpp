@@ -90,42 +90,62 @@ bool alphaPlanar(const std::string& name, Format& f) {
 struct Equivalent {
     const char* name;
     Format format;
+    const char* loss = "";  // what the planar format does not hold
 };
 
-// Semi-planar and packed Y'CbCr and deep packed RGB, with the planar format holding them.
+constexpr const char* kAlpha = "alpha";
+constexpr const char* kFloatingPoint = "floating point (taken at 16 bits)";
+
+// Semi-planar and packed Y'CbCr and deep packed RGB, with the planar format holding them (or
+// holding all but alpha, or floating point at 16 bits).
 constexpr Equivalent kRepacked[] = {
-    {"nv12", {Family::yuv, 8, 1, 1}},       {"nv21", {Family::yuv, 8, 1, 1}},
-    {"nv16", {Family::yuv, 8, 1, 0}},       {"nv24", {Family::yuv, 8, 0, 0}},
-    {"nv42", {Family::yuv, 8, 0, 0}},       {"nv20le", {Family::yuv, 10, 1, 0}},
-    {"nv20be", {Family::yuv, 10, 1, 0}},    {"p010le", {Family::yuv, 10, 1, 1}},
-    {"p010be", {Family::yuv, 10, 1, 1}},    {"p016le", {Family::yuv, 16, 1, 1}},
-    {"p016be", {Family::yuv, 16, 1, 1}},    {"p210le", {Family::yuv, 10, 1, 0}},
-    {"p210be", {Family::yuv, 10, 1, 0}},    {"p216le", {Family::yuv, 16, 1, 0}},
-    {"p216be", {Family::yuv, 16, 1, 0}},    {"p410le", {Family::yuv, 10, 0, 0}},
-    {"p410be", {Family::yuv, 10, 0, 0}},    {"p416le", {Family::yuv, 16, 0, 0}},
-    {"p416be", {Family::yuv, 16, 0, 0}},    {"yuyv422", {Family::yuv, 8, 1, 0}},
-    {"uyvy422", {Family::yuv, 8, 1, 0}},    {"yvyu422", {Family::yuv, 8, 1, 0}},
-    {"uyyvyy411", {Family::yuv, 8, 2, 0}},  {"y210le", {Family::yuv, 10, 1, 0}},
-    {"y210be", {Family::yuv, 10, 1, 0}},    {"vuyx", {Family::yuv, 8, 0, 0}},
-    {"rgb48le", {Family::rgb, 16, 0, 0}},   {"rgb48be", {Family::rgb, 16, 0, 0}},
-    {"bgr48le", {Family::rgb, 16, 0, 0}},   {"bgr48be", {Family::rgb, 16, 0, 0}},
-    {"x2rgb10le", {Family::rgb, 10, 0, 0}}, {"x2rgb10be", {Family::rgb, 10, 0, 0}},
-    {"x2bgr10le", {Family::rgb, 10, 0, 0}}, {"x2bgr10be", {Family::rgb, 10, 0, 0}},
-};
-
-// The same with alpha, which is not carried.
-constexpr Equivalent kRepackedAlpha[] = {
-    {"vuya", {Family::yuv, 8, 0, 0}},      {"ayuv64le", {Family::yuv, 16, 0, 0}},
-    {"ayuv64be", {Family::yuv, 16, 0, 0}}, {"rgba64le", {Family::rgb, 16, 0, 0}},
-    {"rgba64be", {Family::rgb, 16, 0, 0}}, {"bgra64le", {Family::rgb, 16, 0, 0}},
-    {"bgra64be", {Family::rgb, 16, 0, 0}},
-};
-
-// Floating-point formats, held at 16 bits.
-constexpr Equivalent kFloat[] = {
-    {"gbrpf32le", {Family::rgb, 16, 0, 0}},  {"gbrpf32be", {Family::rgb, 16, 0, 0}},
-    {"gbrapf32le", {Family::rgb, 16, 0, 0}}, {"gbrapf32be", {Family::rgb, 16, 0, 0}},
-    {"grayf32le", {Family::grey, 16, 0, 0}}, {"grayf32be", {Family::grey, 16, 0, 0}},
+    {"nv12", {Family::yuv, 8, 1, 1}},
+    {"nv21", {Family::yuv, 8, 1, 1}},
+    {"nv16", {Family::yuv, 8, 1, 0}},
+    {"nv24", {Family::yuv, 8, 0, 0}},
+    {"nv42", {Family::yuv, 8, 0, 0}},
+    {"nv20le", {Family::yuv, 10, 1, 0}},
+    {"nv20be", {Family::yuv, 10, 1, 0}},
+    {"p010le", {Family::yuv, 10, 1, 1}},
+    {"p010be", {Family::yuv, 10, 1, 1}},
+    {"p016le", {Family::yuv, 16, 1, 1}},
+    {"p016be", {Family::yuv, 16, 1, 1}},
+    {"p210le", {Family::yuv, 10, 1, 0}},
+    {"p210be", {Family::yuv, 10, 1, 0}},
+    {"p216le", {Family::yuv, 16, 1, 0}},
+    {"p216be", {Family::yuv, 16, 1, 0}},
+    {"p410le", {Family::yuv, 10, 0, 0}},
+    {"p410be", {Family::yuv, 10, 0, 0}},
+    {"p416le", {Family::yuv, 16, 0, 0}},
+    {"p416be", {Family::yuv, 16, 0, 0}},
+    {"yuyv422", {Family::yuv, 8, 1, 0}},
+    {"uyvy422", {Family::yuv, 8, 1, 0}},
+    {"yvyu422", {Family::yuv, 8, 1, 0}},
+    {"uyyvyy411", {Family::yuv, 8, 2, 0}},
+    {"y210le", {Family::yuv, 10, 1, 0}},
+    {"y210be", {Family::yuv, 10, 1, 0}},
+    {"vuyx", {Family::yuv, 8, 0, 0}},
+    {"rgb48le", {Family::rgb, 16, 0, 0}},
+    {"rgb48be", {Family::rgb, 16, 0, 0}},
+    {"bgr48le", {Family::rgb, 16, 0, 0}},
+    {"bgr48be", {Family::rgb, 16, 0, 0}},
+    {"x2rgb10le", {Family::rgb, 10, 0, 0}},
+    {"x2rgb10be", {Family::rgb, 10, 0, 0}},
+    {"x2bgr10le", {Family::rgb, 10, 0, 0}},
+    {"x2bgr10be", {Family::rgb, 10, 0, 0}},
+    {"vuya", {Family::yuv, 8, 0, 0}, kAlpha},
+    {"ayuv64le", {Family::yuv, 16, 0, 0}, kAlpha},
+    {"ayuv64be", {Family::yuv, 16, 0, 0}, kAlpha},
+    {"rgba64le", {Family::rgb, 16, 0, 0}, kAlpha},
+    {"rgba64be", {Family::rgb, 16, 0, 0}, kAlpha},
+    {"bgra64le", {Family::rgb, 16, 0, 0}, kAlpha},
+    {"bgra64be", {Family::rgb, 16, 0, 0}, kAlpha},
+    {"gbrpf32le", {Family::rgb, 16, 0, 0}, kFloatingPoint},
+    {"gbrpf32be", {Family::rgb, 16, 0, 0}, kFloatingPoint},
+    {"gbrapf32le", {Family::rgb, 16, 0, 0}, kFloatingPoint},
+    {"gbrapf32be", {Family::rgb, 16, 0, 0}, kFloatingPoint},
+    {"grayf32le", {Family::grey, 16, 0, 0}, kFloatingPoint},
+    {"grayf32be", {Family::grey, 16, 0, 0}, kFloatingPoint},
 };
 
 // Packed RGB of 8 bits or less per channel (and palettes): the filter's own frames hold them.
@@ -223,35 +243,21 @@ bool pixelLayoutFor(const std::string& name, PixelLayout& layout) {
     }
     if (alphaPlanar(name, f)) {
         planarLayout(f, layout);
-        layout.loss = "alpha";
+        layout.loss = kAlpha;
         return true;
     }
     for (const Equivalent& e : kRepacked) {
-        if (name == e.name) {
-            planarLayout(e.format, layout);
-            return true;
-        }
-    }
-    for (const Equivalent& e : kRepackedAlpha) {
-        if (name == e.name) {
-            planarLayout(e.format, layout);
-            layout.loss = "alpha";
-            return true;
-        }
-    }
-    for (const Equivalent& e : kFloat) {
-        if (name == e.name) {
-            planarLayout(e.format, layout);
-            layout.loss = "floating point (taken at 16 bits)";
-            return true;
-        }
+        if (name != e.name) continue;
+        planarLayout(e.format, layout);
+        layout.loss = e.loss;
+        return true;
     }
     layout.pipeFormat = "bgr0";
     layout.packedRgb = true;
     layout.format = {Family::rgb, 8, 0, 0};
     for (const char* packed : kPackedRgb) {
         if (name == packed) {
-            if (hasAlpha(name)) layout.loss = "alpha";
+            if (hasAlpha(name)) layout.loss = kAlpha;
             return true;
         }
     }

@@ -13,6 +13,27 @@ bool interlaced(const VideoInfo& info) {
     return info.fieldOrder != FieldOrder::progressive;
 }
 
+struct MatrixNames {
+    const char* text;  // for people
+    const char* tag;   // ffmpeg's, for a conversion from RGB into it
+};
+
+MatrixNames namesOf(Matrix m) {
+    switch (m) {
+        case Matrix::bt709:
+            return {"BT.709", "bt709"};
+        case Matrix::bt2020nc:
+            return {"BT.2020", "bt2020nc"};
+        case Matrix::smpte240m:
+            return {"SMPTE 240M", "smpte240m"};
+        case Matrix::fcc:
+            return {"FCC", "fcc"};
+        case Matrix::bt601:
+            break;
+    }
+    return {"BT.601", "smpte170m"};
+}
+
 // The matrix of the RGB view: the tagged one, else BT.709 for HD and BT.601 below.
 Matrix viewMatrix(const VideoInfo& info, std::vector<std::string>& notes) {
     const std::string& m = info.tags.matrix;
@@ -24,8 +45,7 @@ Matrix viewMatrix(const VideoInfo& info, std::vector<std::string>& notes) {
     const Matrix guess = planar::defaultMatrix(info.width, info.height);
     if (!m.empty()) {
         notes.push_back(std::string("the filter sees the ") + m + " colours through " +
-                        (guess == Matrix::bt709 ? "BT.709" : "BT.601") +
-                        " (untouched pixels are kept exactly all the same)");
+                        namesOf(guess).text + " (untouched pixels are kept exactly)");
     }
     return guess;
 }
@@ -39,39 +59,6 @@ ChromaLocation chromaLocation(const std::string& tag, bool jpeg) {
     if (tag == "left") return ChromaLocation::left;
     // Untagged: JPEG-style full-range formats centre their chroma, video puts it left.
     return jpeg ? ChromaLocation::center : ChromaLocation::left;
-}
-
-const char* matrixName(Matrix m) {
-    switch (m) {
-        case Matrix::bt709:
-            return "BT.709";
-        case Matrix::bt2020nc:
-            return "BT.2020";
-        case Matrix::smpte240m:
-            return "SMPTE 240M";
-        case Matrix::fcc:
-            return "FCC";
-        case Matrix::bt601:
-            break;
-    }
-    return "BT.601";
-}
-
-// ffmpeg's name of the matrix an RGB picture is turned into Y'CbCr with.
-const char* matrixTag(Matrix m) {
-    switch (m) {
-        case Matrix::bt709:
-            return "bt709";
-        case Matrix::bt2020nc:
-            return "bt2020nc";
-        case Matrix::smpte240m:
-            return "smpte240m";
-        case Matrix::fcc:
-            return "fcc";
-        case Matrix::bt601:
-            break;
-    }
-    return "smpte170m";
 }
 
 FrameLayout frameLayout(const VideoInfo& info, const PixelLayout& pixels,
@@ -116,7 +103,7 @@ ColourTags outputTags(const VideoInfo& info, const VideoPlan& plan) {
     ColourTags t = frameTags(info, plan.frames);
     if (plan.output.convertedColours && plan.output.format.family == Family::yuv) {
         t.range = "tv";
-        t.matrix = matrixTag(plan.frames.colours.matrix);
+        t.matrix = namesOf(plan.frames.colours.matrix).tag;
     }
     if (plan.output.convertedColours && plan.output.format.family == Family::rgb) {
         t.range.clear();
@@ -146,7 +133,7 @@ std::string conversion(const VideoInfo& info, const VideoPlan& plan) {
     if (interlaced(info) && vertical) scale += ":interl=1";
     if (plan.output.convertedColours) {
         const std::string yuvRange = plan.frames.colours.range == planar::Range::full ? "pc" : "tv";
-        const char* matrix = matrixTag(plan.frames.colours.matrix);
+        const char* matrix = namesOf(plan.frames.colours.matrix).tag;
         if (plan.output.format.family == Family::yuv) {
             scale += std::string(":out_color_matrix=") + matrix + ":out_range=tv";
         } else {
@@ -237,7 +224,7 @@ std::string describeInput(const VideoInfo& info, const VideoPlan& plan) {
         d += ", SAR " + std::to_string(info.sarNum) + ":" + std::to_string(info.sarDen);
     if (plan.frames.format.family == Family::yuv) {
         d += plan.frames.colours.range == planar::Range::full ? ", full range" : ", limited range";
-        d += std::string(", ") + matrixName(plan.frames.colours.matrix) +
+        d += std::string(", ") + namesOf(plan.frames.colours.matrix).text +
              (info.tags.matrix.empty() ? " (untagged)" : "");
     }
     return d;

@@ -5,13 +5,18 @@
 namespace lintra::planar {
 namespace {
 
-struct LumaWeights {
-    double kr;
-    double kb;
-};
+std::int64_t fixed(double value, int shift) {
+    return std::llround(std::ldexp(value, shift));
+}
 
-// Kr and Kb of each matrix (BT.601, BT.709, BT.2020, SMPTE 240M, FCC 73.682).
-LumaWeights weightsOf(Matrix matrix) {
+std::int32_t fixed32(double value, int shift) {
+    return static_cast<std::int32_t>(fixed(value, shift));
+}
+
+}  // namespace
+
+// BT.601, BT.709, BT.2020, SMPTE 240M, FCC 73.682.
+LumaWeights lumaWeights(Matrix matrix) {
     switch (matrix) {
         case Matrix::bt709:
             return {0.2126, 0.0722};
@@ -27,16 +32,6 @@ LumaWeights weightsOf(Matrix matrix) {
     return {0.299, 0.114};
 }
 
-std::int64_t fixed(double value, int shift) {
-    return std::llround(std::ldexp(value, shift));
-}
-
-std::int32_t fixed32(double value, int shift) {
-    return static_cast<std::int32_t>(fixed(value, shift));
-}
-
-}  // namespace
-
 Levels levelsOf(const Format& format, Range range) {
     const std::int32_t depth = format.bitDepth;
     const std::int32_t maximum = (1 << depth) - 1;
@@ -47,7 +42,7 @@ Levels levelsOf(const Format& format, Range range) {
 }
 
 ViewCoefficients viewCoefficients(Matrix matrix, const Levels& levels, std::int32_t depth) {
-    const LumaWeights w = weightsOf(matrix);
+    const LumaWeights w = lumaWeights(matrix);
     const double kg = 1.0 - w.kr - w.kb;
     // Normalised samples are the depth's samples times 2^normalShift.
     const double normal = std::ldexp(1.0, normalShift(depth));
@@ -64,7 +59,7 @@ ViewCoefficients viewCoefficients(Matrix matrix, const Levels& levels, std::int3
 
 CorrectionCoefficients correctionCoefficients(Matrix matrix, const Levels& levels,
                                               std::int32_t depth) {
-    const LumaWeights w = weightsOf(matrix);
+    const LumaWeights w = lumaWeights(matrix);
     const double luma = levels.lumaScale / 255.0;
     const double chroma = levels.chromaScale / 255.0;
     CorrectionCoefficients c{};

@@ -17,6 +17,13 @@ inline constexpr int kViewShift = 20;
 // Corrections of chroma: constants with 24 fraction bits, applied in 64 bits.
 inline constexpr int kCorrectionShift = 24;
 
+// Kr and Kb of a matrix (Kg = 1 - Kr - Kb).
+struct LumaWeights {
+    double kr;
+    double kb;
+};
+LumaWeights lumaWeights(Matrix matrix);
+
 // Sample levels at the picture's depth.
 struct Levels {
     std::int32_t lumaOffset;    // black

@@ -24,15 +24,7 @@ std::int32_t GuardedPicture::planeCount() const {
 }
 
 PictureView GuardedPicture::view() const {
-    PictureView v{};
-    for (int p = 0; p < planeCount(); ++p) {
-        v.planes[p] = storage_[p].data() + kMargin;
-        v.strides[p] = stride_[p];
-    }
-    v.width = shape_.width;
-    v.height = shape_.height;
-    v.format = format_;
-    return v;
+    return viewOf(const_cast<GuardedPicture*>(this)->target());
 }
 
 PictureTarget GuardedPicture::target() {

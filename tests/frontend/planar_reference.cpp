@@ -3,28 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frontend/planar_coefficients.h"
+
 namespace lintra::planar::reference {
 namespace {
-
-struct Weights {
-    double kr, kb;
-};
-
-Weights weightsOf(Matrix m) {
-    switch (m) {
-        case Matrix::bt709:
-            return {0.2126, 0.0722};
-        case Matrix::bt2020nc:
-            return {0.2627, 0.0593};
-        case Matrix::smpte240m:
-            return {0.212, 0.087};
-        case Matrix::fcc:
-            return {0.30, 0.11};
-        case Matrix::bt601:
-            break;
-    }
-    return {0.299, 0.114};
-}
 
 struct Scale {
     double lumaOffset, lumaScale, chromaOffset, chromaScale;
@@ -122,7 +104,7 @@ ExactRgb exactView(const Planes& p, const Colours& c) {
         }
         return out;
     }
-    const Weights k = weightsOf(c.matrix);
+    const LumaWeights k = lumaWeights(c.matrix);
     const double kg = 1 - k.kr - k.kb;
     const Scale s = scaleOf(p.format, c.range);
     for (std::int32_t y = 0; y < p.height; ++y) {
@@ -173,7 +155,7 @@ ExactChange exactCorrection(const Planes& p, const Colours& c,
         }
         return out;
     }
-    const Weights k = weightsOf(c.matrix);
+    const LumaWeights k = lumaWeights(c.matrix);
     const double kg = 1 - k.kr - k.kb;
     const Scale s = scaleOf(p.format, c.range);
     std::vector<double> luma(pixels);

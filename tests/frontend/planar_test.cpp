@@ -124,15 +124,30 @@ void changeSome(GuardedFrame& frame, std::mt19937& rng) {
     }
 }
 
+// A random picture of a format: its size (up to maxW x maxH), colours and samples.
+struct RandomPicture {
+    std::int32_t w, h;
+    Colours colours;
+    reference::Planes planes;
+};
+
+RandomPicture randomPicture(const Format& format, std::mt19937& rng, std::uint32_t maxW,
+                            std::uint32_t maxH) {
+    RandomPicture r{};
+    r.w = 1 + std::int32_t(rng() % maxW);
+    r.h = 1 + std::int32_t(rng() % maxH);
+    r.colours = randomColours(rng);
+    r.planes = randomPlanes(format, r.w, r.h, rng);
+    return r;
+}
+
 class PlanarFormats : public ::testing::TestWithParam<Case> {};
 
 TEST_P(PlanarFormats, ViewMatchesTheReference) {
     const Format format = GetParam().format;
     for (unsigned seed = 1; seed <= 6; ++seed) {
         std::mt19937 rng(seed * 7919u + unsigned(format.bitDepth));
-        const std::int32_t w = 1 + std::int32_t(rng() % 23), h = 1 + std::int32_t(rng() % 19);
-        const Colours colours = randomColours(rng);
-        const auto planes = randomPlanes(format, w, h, rng);
+        const auto [w, h, colours, planes] = randomPicture(format, rng, 23, 19);
         GuardedPicture picture(format, w, h, std::int32_t(rng() % 5));
         picture.setSamples(planes);
         // Rows with gaps, and bottom-up.
@@ -164,9 +179,7 @@ TEST_P(PlanarFormats, CorrectionMatchesTheReference) {
     const Format format = GetParam().format;
     for (unsigned seed = 1; seed <= 6; ++seed) {
         std::mt19937 rng(seed * 104729u + unsigned(format.bitDepth));
-        const std::int32_t w = 1 + std::int32_t(rng() % 23), h = 1 + std::int32_t(rng() % 19);
-        const Colours colours = randomColours(rng);
-        const auto planes = randomPlanes(format, w, h, rng);
+        const auto [w, h, colours, planes] = randomPicture(format, rng, 23, 19);
         GuardedPicture input(format, w, h, 3);
         input.setSamples(planes);
         GuardedPicture output(format, w, h, 1);
@@ -203,9 +216,7 @@ TEST_P(PlanarFormats, NothingChangedGivesTheInputBackInPlaceOrNot) {
     const Format format = GetParam().format;
     std::mt19937 rng(31u + unsigned(format.bitDepth));
     for (int round = 0; round < 4; ++round) {
-        const std::int32_t w = 1 + std::int32_t(rng() % 40), h = 1 + std::int32_t(rng() % 30);
-        const Colours colours = randomColours(rng);
-        const auto planes = randomPlanes(format, w, h, rng);
+        const auto [w, h, colours, planes] = randomPicture(format, rng, 40, 30);
         GuardedPicture input(format, w, h, 2), output(format, w, h, 0);
         input.setSamples(planes);
         GuardedFrame view(w, h);
@@ -256,9 +267,7 @@ TEST_P(PlanarFormats, MatchTheStraightFormsByteForByte) {
     std::mt19937 rng(4242u + unsigned(format.bitDepth) * 7u + unsigned(format.subsamplingW) * 3u +
                      unsigned(format.subsamplingH));
     for (int round = 0; round < 12; ++round) {
-        const std::int32_t w = 1 + std::int32_t(rng() % 70), h = 1 + std::int32_t(rng() % 40);
-        const Colours colours = randomColours(rng);
-        const auto planes = randomPlanes(format, w, h, rng);
+        const auto [w, h, colours, planes] = randomPicture(format, rng, 70, 40);
         GuardedPicture input(format, w, h, 1), fast(format, w, h, 0), plain(format, w, h, 2);
         input.setSamples(planes);
         GuardedFrame before(w, h), straightView(w, h), after(w, h);

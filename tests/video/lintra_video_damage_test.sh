@@ -4,28 +4,9 @@
 #   lintra_video_damage_test.sh LINTRA
 set -euo pipefail
 lintra=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-mkdir out
+. "$(dirname "$0")/video_test_common.sh"
 
-ff() { ffmpeg -nostdin -hide_banner -v error -y "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 frames() { ffprobe -v error -count_frames -select_streams V:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
-assert_nothing_written() {
-    local left
-    left=$(ls -A out)
-    [ -z "$left" ] || fail "$1: left behind in the output folder: $left"
-}
-# expect NAME STATUS MESSAGE-PART COMMAND...: the exit status and a part of stderr.
-expect() {
-    local name=$1 status=$2 part=$3
-    shift 3
-    local rc=0
-    "$@" 2> err.txt || rc=$?
-    [ "$rc" -eq "$status" ] || fail "$name: exit status $rc, expected $status: $(cat err.txt)"
-    grep -qF -- "$part" err.txt || fail "$name: message lacks '$part': $(cat err.txt)"
-}
 # A process that is gone or a zombie is not running.
 running() { [ -e "/proc/$1" ] && ! grep -q '^[^ ]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null; }
 

@@ -12,12 +12,8 @@
 set -euo pipefail
 lintra=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 tool=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/video_test_common.sh"
 
-ff() { ffmpeg -nostdin -hide_banner -v error -y "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # ffprobe's word on the video stream; a full-range "yuvj" format is its "yuv" one tagged full
 # range (the tag is compared on its own), which is how encoders other than H.264's keep it.
 stream() {
@@ -112,7 +108,6 @@ echo "ok: luma 0 and 255 kept"
 size=176x144
 smooth="60+X/2+Y/2"
 pattern="if(mod(floor(Y/2),2),1,-1)"
-mkdir -p out
 # check_filtered PIXFMT SCALE LUMA CHROMA: a clip in PIXFMT (levels scaled by SCALE from 8 bits,
 # the pattern LUMA and CHROMA 8-bit steps), filtered by lintra video and compared.
 check_filtered() {

@@ -39,15 +39,17 @@ template <typename Sample>
 void rgbPicture(const PictureView& p, const FrameView& rgb) {
     const std::int32_t scale = rgbToView(p.format.bitDepth);
     const Scaling normal(normalShift(p.format.bitDepth));
+    const std::int32_t top = (1 << p.format.bitDepth) - 1;
     for (std::int32_t y = 0; y < p.height; ++y) {
         const Sample* r = sampleRow<Sample>(p, 0, y);
         const Sample* g = sampleRow<Sample>(p, 1, y);
         const Sample* b = sampleRow<Sample>(p, 2, y);
         std::uint8_t* out = pixelRow(rgb, y);
         for (std::int32_t x = 0; x < p.width; ++x) {
-            putPixel(out + 4 * x, toByte(normal(r[x]) * scale + kViewHalf),
-                     toByte(normal(g[x]) * scale + kViewHalf),
-                     toByte(normal(b[x]) * scale + kViewHalf));
+            putPixel(out + 4 * x,
+                     toByte(normal(std::min<std::int32_t>(r[x], top)) * scale + kViewHalf),
+                     toByte(normal(std::min<std::int32_t>(g[x], top)) * scale + kViewHalf),
+                     toByte(normal(std::min<std::int32_t>(b[x], top)) * scale + kViewHalf));
         }
     }
 }
@@ -60,7 +62,8 @@ void greyPicture(const PictureView& p, const Levels& levels, const ViewCoefficie
         const Sample* luma = sampleRow<Sample>(p, 0, y);
         std::uint8_t* out = pixelRow(rgb, y);
         for (std::int32_t x = 0; x < p.width; ++x) {
-            const std::uint32_t v = toByte(k.y * normal(luma[x] - levels.lumaOffset) + kViewHalf);
+            const std::int32_t sample = std::min<std::int32_t>(luma[x], levels.maximum);
+            const std::uint32_t v = toByte(k.y * normal(sample - levels.lumaOffset) + kViewHalf);
             putPixel(out + 4 * x, v, v, v);
         }
     }
@@ -131,10 +134,12 @@ void interpolatedChroma(const PictureView& p, const RowTap& v, const ChromaAxis&
     const Sample* cr1 = sampleRow<Sample>(p, 2, v.second);
     const std::int32_t spanV = 2 << p.format.subsamplingH;
     const std::int32_t w0 = spanV - v.weightSecond, w1 = v.weightSecond;
-    const std::int32_t columns = across.count;
+    const std::int32_t columns = across.count, top = (1 << p.format.bitDepth) - 1;
     for (std::int32_t j = 0; j < columns; ++j) {
-        cbRow[j] = cb0[j] * w0 + cb1[j] * w1 - neutral;
-        crRow[j] = cr0[j] * w0 + cr1[j] * w1 - neutral;
+        cbRow[j] = std::min<std::int32_t>(cb0[j], top) * w0 +
+                   std::min<std::int32_t>(cb1[j], top) * w1 - neutral;
+        crRow[j] = std::min<std::int32_t>(cr0[j], top) * w0 +
+                   std::min<std::int32_t>(cr1[j], top) * w1 - neutral;
     }
     const Scaling normal(
         normalShift(p.format.bitDepth, p.format.subsamplingH + p.format.subsamplingW + 2));
@@ -168,13 +173,14 @@ void yuvPicture(const PictureView& p, const Colours& colours, const Levels& leve
     std::int32_t* crRow = cbRow + across.count;
     const Scaling normal(normalShift(p.format.bitDepth));
     std::uint32_t* pixels = reinterpret_cast<std::uint32_t*>(crRow + across.count);
-    const std::int32_t width = p.width, lumaOffset = levels.lumaOffset;
+    const std::int32_t width = p.width, lumaOffset = levels.lumaOffset, top = levels.maximum;
     for (std::int32_t y = 0; y < p.height; ++y) {
         interpolatedChroma<Sample>(p, rowTap(p, colours, y), across, taps, neutral, cbRow, crRow,
                                    cb, cr);
         const Sample* luma = sampleRow<Sample>(p, 0, y);
         for (std::int32_t x = 0; x < width; ++x) {
-            const std::int32_t base = k.y * normal(luma[x] - lumaOffset) + kViewHalf;
+            const std::int32_t sample = std::min<std::int32_t>(luma[x], top);
+            const std::int32_t base = k.y * normal(sample - lumaOffset) + kViewHalf;
             pixels[x] =
                 pixelOf(toByte(base + k.crR * cr[x]), toByte(base + k.cbG * cb[x] + k.crG * cr[x]),
                         toByte(base + k.cbB * cb[x]));

@@ -12,6 +12,7 @@ namespace lintra::planar {
 //         by field), rounded to 8 bits and clamped to 0..255;
 //   grey: the grey level, R = G = B;
 //   rgb:  each channel scaled to 8 bits (an 8-bit picture is copied as it is).
+// Samples beyond the depth's range (which a picture should not hold) are taken as its largest.
 // Returns kPlanarOk, or an error code without writing anything.
 int makeRgbView(const PictureView& picture, const Colours& colours, const FrameView& rgb,
                 Scratch scratch);

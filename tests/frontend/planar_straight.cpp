@@ -22,6 +22,11 @@ std::int32_t sampleAt(const PictureView& p, int plane, std::int32_t x, std::int3
     return reinterpret_cast<const std::uint16_t*>(row)[x];
 }
 
+// What the view takes: samples beyond the depth's range as its largest.
+std::int32_t viewSample(const PictureView& p, int plane, std::int32_t x, std::int32_t y) {
+    return std::min(sampleAt(p, plane, x, y), (1 << p.format.bitDepth) - 1);
+}
+
 void setSample(const PictureTarget& t, int plane, std::int32_t x, std::int32_t y, std::int32_t v) {
     std::uint8_t* row = t.planes[plane] + y * t.strides[plane];
     if (t.format.bitDepth == 8) {
@@ -80,7 +85,7 @@ std::int32_t chromaAt(const PictureView& p, const Colours& c, const Levels& leve
     std::int32_t sum = 0, total = 0;
     for (int i = 0; i < 2; ++i) {
         for (int j = 0; j < 2; ++j) {
-            sum += wv[i] * wh[j] * sampleAt(p, plane, columns[j], rows[i]);
+            sum += wv[i] * wh[j] * viewSample(p, plane, columns[j], rows[i]);
             total += wv[i] * wh[j];
         }
     }
@@ -94,11 +99,11 @@ void viewPixel(const PictureView& p, const Colours& c, const Levels& levels,
     std::int32_t r, g, b;
     if (p.format.family == Family::rgb) {
         const std::int32_t scale = rgbToView(p.format.bitDepth);
-        r = scaled(sampleAt(p, 0, x, y), shift) * scale + kViewHalf;
-        g = scaled(sampleAt(p, 1, x, y), shift) * scale + kViewHalf;
-        b = scaled(sampleAt(p, 2, x, y), shift) * scale + kViewHalf;
+        r = scaled(viewSample(p, 0, x, y), shift) * scale + kViewHalf;
+        g = scaled(viewSample(p, 1, x, y), shift) * scale + kViewHalf;
+        b = scaled(viewSample(p, 2, x, y), shift) * scale + kViewHalf;
     } else {
-        const std::int32_t luma = k.y * scaled(sampleAt(p, 0, x, y) - levels.lumaOffset, shift);
+        const std::int32_t luma = k.y * scaled(viewSample(p, 0, x, y) - levels.lumaOffset, shift);
         std::int32_t cb = 0, cr = 0;
         if (p.format.family == Family::yuv) {
             cb = chromaAt(p, c, levels, 1, x, y);

@@ -292,6 +292,33 @@ TEST_P(PlanarFormats, MatchTheStraightFormsByteForByte) {
     }
 }
 
+TEST_P(PlanarFormats, SamplesBeyondTheDepthAreTakenAsItsLargest) {
+    // Pictures should not hold them, but may: every 16-bit value in a 10-bit picture.
+    const Format format = GetParam().format;
+    if (format.bitDepth == 8 || format.bitDepth == 16) return;
+    std::mt19937 rng(5u + unsigned(format.bitDepth));
+    const std::int32_t w = 21, h = 9;
+    reference::Planes planes =
+        randomPlanes({format.family, 16, format.subsamplingW, format.subsamplingH}, w, h, rng);
+    planes.format = format;
+    GuardedPicture input(format, w, h, 0);
+    input.setSamples(planes);
+    reference::Planes held = planes;
+    for (auto& plane : held.plane) {
+        for (auto& v : plane) v = std::min(v, (1 << format.bitDepth) - 1);
+    }
+    GuardedPicture clamped(format, w, h, 0);
+    clamped.setSamples(held);
+    const Colours colours = randomColours(rng);
+    GuardedFrame view(w, h), heldView(w, h), straightView(w, h);
+    Scratchpad scratch(w);
+    ASSERT_EQ(makeRgbView(input.view(), colours, view.view(), scratch.scratch()), kPlanarOk);
+    ASSERT_EQ(makeRgbView(clamped.view(), colours, heldView.view(), scratch.scratch()), kPlanarOk);
+    ASSERT_EQ(straight::rgbView(input.view(), colours, straightView.view()), kPlanarOk);
+    EXPECT_EQ(view.pixels(), heldView.pixels());
+    EXPECT_EQ(view.pixels(), straightView.pixels());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryFormat, PlanarFormats, ::testing::ValuesIn(allFormats()),
                          [](const auto& param) { return std::string(param.param.name); });
 

@@ -243,7 +243,13 @@ void checkOutput(Job& job) {
         say("note: " + job.options.output + " does not record the input's " + missing +
             " (its container or codec keeps no such tag; .mkv keeps them all)");
     }
-    if (!written.pixelFormat.empty()) job.plan.output.encoderFormat = written.pixelFormat;
+    if (written.pixelFormat.empty()) return;
+    if (job.plan.output.encoderFormat.empty()) {
+        // ffmpeg chose the format: what that reduced, judged as lintra's own choice is.
+        job.plan.output = chooseOutputFormat(job.plan.frames.format, {written.pixelFormat}, true,
+                                             false);
+    }
+    job.plan.output.encoderFormat = written.pixelFormat;
 }
 
 std::string outputFormatText(const Job& job) {

@@ -1,5 +1,6 @@
 #include "cli/video_damage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -48,7 +49,7 @@ DamageReport assessDamage(const VideoInfo& info, const LogSummary& log, std::int
     const double shortBy = statedEnd - end;
     if (timed && shortBy > kToleranceFrames / rate) {
         r.missingFrames = countShort ? info.announcedFrames - framesRead
-                                     : std::max<std::int64_t>(1, std::llround(shortBy * rate));
+                                     : std::llround(std::clamp(shortBy * rate, 1.0, 1e15));
         append(r.text,
                (countShort ? std::to_string(r.missingFrames) + " of the " +
                                  std::to_string(info.announcedFrames) +

@@ -175,7 +175,9 @@ std::int64_t expectedFrames(const Fields& f, double rate) {
     if (const std::int64_t frames = containerFrames(f); frames > 0) return frames;
     double duration = statedDuration(f);
     if (duration > 0 || positiveNumber(get(f, "format.duration"), duration)) {
-        return std::llround(duration * rate);
+        // Beyond any real video (a billion hours at 300 frames a second) it is not a length.
+        const double frames = duration * rate;
+        return frames < 1e15 ? std::llround(frames) : 0;
     }
     return 0;
 }

@@ -55,6 +55,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "streams.stream.0.start_time=\"0.000000\"\nformat.start_time=\"0.100000\"\n",
                   8, 6, "25/1", 0, 0}));
 
+TEST(ProbeLength, BeyondAnyRealVideoIsUnknown) {
+    VideoInfo info;
+    std::string error;
+    ASSERT_TRUE(
+        parseProbe("streams.stream.0.width=8\nstreams.stream.0.height=6\n"
+                   "streams.stream.0.avg_frame_rate=\"2000000000/1\"\n"
+                   "format.duration=\"1e300\"\n",
+                   info, error))
+        << error;
+    EXPECT_EQ(info.totalFrames, 0);
+}
+
 TEST(ProbeRefusal, NamesWhatIsMissing) {
     VideoInfo info;
     std::string error;

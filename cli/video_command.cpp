@@ -22,30 +22,41 @@ constexpr std::size_t kConfigLineLength = 64;
 const char* videoHelpText() {
     return R"HELP(Usage: lintra video INPUT OUTPUT [options]
 
-Filters every frame of a video file with ffmpeg and ffprobe (from PATH) as helpers: the video
-is decoded to 32-bit frames, filtered, and encoded again; audio, subtitles, attachments,
-metadata and chapters are copied. Any frame width works. The output appears only when
-everything succeeded.
+Filters every frame of a video file with ffmpeg and ffprobe (from PATH) as helpers. The video
+is decoded once, in its own pixel format; the filter works on an 8-bit RGB view of each frame
+(made with the video's own matrix and range), and only its correction is carried back into the
+frame, at the frame's own bit depth and chroma layout: pixels the filter leaves alone come out
+exactly as they went in. The output keeps the input's pixel format where the encoder can hold
+it, its range, colour tags, chroma siting, sample aspect ratio and field order (interlaced
+input is coded interlaced); audio, subtitles, attachments, metadata and chapters are copied.
+The output appears only when everything succeeded.
 
 Options:
-  --codec NAME     video encoder for OUTPUT, as ffmpeg names it. Without it the extension
-                   decides: .mp4 .m4v .mov .mkv: libx264, crf 16, 4:2:0; .webm: libvpx-vp9,
-                   crf 20; .avi .nut: ffv1 (lossless); others: the container's default.
-                   ffv1 and rawvideo keep the filtered frames bit for bit.
-  --threads N      filter N frames at once on N filter instances, 1..256 (default: the
-                   number of processor cores); the output does not depend on N
-  --print-config   print the resulting "Config(...)" line to standard error
-  -h, --help       this text
+  --codec NAME      video encoder for OUTPUT, as ffmpeg names it. Without it the extension
+                    decides: .mkv .mov .mp4 .m4v: libx264, crf 16; .webm: libvpx-vp9, crf 20;
+                    .avi .nut: ffv1 (lossless); others: the container's default. A format the
+                    encoder cannot hold is reduced to the nearest it can, and said so.
+                    ffv1 and rawvideo keep the filtered frames bit for bit.
+  --keep-format     .mp4, .m4v and .webm are written 8-bit 4:2:0 so that every player plays
+                    them; with this they keep the input's format as other outputs do
+  --accept-damaged  a damaged input (decoder errors, frames missing before the end the file
+                    announces) is filtered as far as it decodes, with a warning; without it
+                    lintra video stops with the decoder's message and writes nothing
+  --threads N       filter N frames at once on N filter instances, 1..256 (default: the
+                    number of processor cores); the output does not depend on N
+  --print-config    print the resulting "Config(...)" line to standard error
+  -h, --help        this text
   Settings: every settings option of 'lintra' (--config, --rgb, --progressive, --test-mode,
   --luma-length, ... see 'lintra --help'); --cpu=LEVEL as there.
 
 Progress goes to standard error: a bar on a terminal, otherwise one line per second.
-Exit status: 0 success, 1 failure (no output written), 2 usage error.
+Exit status: 0 success, 1 failure (no output written), 2 usage error; SIGINT, SIGTERM and
+SIGHUP stop ffmpeg, remove the partial output and end lintra by the signal (128 + its number).
 
 Examples:
   lintra video capture.avi clean.mkv
   lintra video --progressive --luma-threshold 8 capture.mkv clean.mp4
-  lintra video capture.mkv clean.mkv --codec ffv1 --threads 4
+  lintra video capture.mkv master.mkv --codec ffv1 --threads 4
 )HELP";
 }
 
@@ -105,6 +116,10 @@ bool parseVideoCommandLine(int argc, char** argv, VideoCommandLine& line, std::s
         if (arg == "-h" || arg == "--help") {
             line.help = true;
             return true;
+        }
+        if (arg == "--keep-format" || arg == "--accept-damaged") {
+            (arg == "--keep-format" ? line.options.keepFormat : line.options.acceptDamaged) = true;
+            continue;
         }
         std::string value;
         bool matched = false;

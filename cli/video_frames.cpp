@@ -9,17 +9,16 @@
 #include <thread>
 #include <vector>
 
-#include "engine/filter_instance.h"
-#include "engine/frame_driver.h"
+#include "cli/video_frame_filter.h"
 
 namespace lintra::video {
 namespace {
 
 enum class SlotState { kFree, kRead, kFiltered };
 
+// A frame is filtered where it was read and written from there.
 struct Slot {
-    std::vector<std::uint8_t> in;
-    std::vector<std::uint8_t> out;
+    std::vector<std::uint8_t> frame;
     SlotState state = SlotState::kFree;
 };
 
@@ -35,6 +34,7 @@ struct Shared {
     bool inputDone = false;
     bool failed = false;
     bool inputFailed = false;
+    bool refused = false;
     std::string error;
 
     Slot& slotOf(std::int64_t frame) {
@@ -72,14 +72,12 @@ bool writeFull(int fd, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-void filterWorker(Shared& s, const FilterSettings& settings, std::int32_t w, std::int32_t h,
+void filterWorker(Shared& s, const FrameLayout& layout, const FilterSettings& settings,
                   CpuLevel cap) {
-    FilterInstance instance{};
-    instance.settings = settings;
-    FrameView view{nullptr, w, h, 0};
-    if (startRun(instance, view, cap) != 0) {
-        endRun(instance);
-        s.fail("not enough memory for the filter's work planes");
+    FrameFilter filter;
+    std::string error;
+    if (!filter.start(layout, settings, cap, error)) {
+        s.fail(error);
         return;
     }
     std::unique_lock lock(s.mutex);
@@ -89,19 +87,15 @@ void filterWorker(Shared& s, const FilterSettings& settings, std::int32_t w, std
         if (s.failed || s.nextToFilter >= s.framesRead) break;
         Slot& slot = s.slotOf(s.nextToFilter++);
         lock.unlock();
-        const FrameView source{slot.in.data(), w, h, 0};
-        const FrameView destination{slot.out.data(), w, h, 0};
-        const int rc = runFrame(instance, source, destination);
+        const bool filtered = filter.filter(slot.frame.data());
         lock.lock();
-        if (rc != 0) {
+        if (!filtered) {
             s.failed = true;
             s.error = "the filter refused a frame";
         }
         slot.state = SlotState::kFiltered;
         s.changed.notify_all();
     }
-    lock.unlock();
-    endRun(instance);
 }
 
 void writer(Shared& s, int fd, const std::function<void(std::int64_t)>& framesWritten) {
@@ -114,7 +108,7 @@ void writer(Shared& s, int fd, const std::function<void(std::int64_t)>& framesWr
         });
         if (s.failed || frame >= s.framesRead) return;
         lock.unlock();
-        if (!writeFull(fd, slot.out.data(), slot.out.size())) {
+        if (!writeFull(fd, slot.frame.data(), slot.frame.size())) {
             s.fail(std::string("the encoder stopped taking frames (") + std::strerror(errno) + ")");
             return;
         }
@@ -127,7 +121,7 @@ void writer(Shared& s, int fd, const std::function<void(std::int64_t)>& framesWr
     }
 }
 
-void reader(Shared& s, int fd) {
+void reader(Shared& s, int fd, const FrameCheck& check) {
     for (std::int64_t frame = 0;; ++frame) {
         Slot& slot = s.slotOf(frame);
         {
@@ -135,14 +129,18 @@ void reader(Shared& s, int fd) {
             s.changed.wait(lock, [&] { return s.failed || slot.state == SlotState::kFree; });
             if (s.failed) return;
         }
-        const std::int64_t got = readFull(fd, slot.in.data(), slot.in.size());
+        const std::int64_t got = readFull(fd, slot.frame.data(), slot.frame.size());
+        const bool whole = got == static_cast<std::int64_t>(slot.frame.size());
+        const std::string refused = whole && check ? check(frame) : std::string();
         std::lock_guard lock(s.mutex);
-        if (got < 0 || (got > 0 && static_cast<std::size_t>(got) < slot.in.size())) {
+        if (got < 0 || (got > 0 && !whole) || !refused.empty()) {
             if (!s.failed) {
                 s.error = got < 0
                               ? std::string("cannot read decoded frames: ") + std::strerror(errno)
-                              : "the decoded frames ended inside a frame";
+                          : !whole ? "the decoded frames ended inside a frame"
+                                   : refused;
                 s.inputFailed = true;
+                s.refused = whole;
             }
             s.failed = true;
         } else if (got == 0) {
@@ -160,32 +158,28 @@ void reader(Shared& s, int fd) {
 
 StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings& settings,
                                 int threads, const std::function<void(std::int64_t)>& framesWritten,
-                                CpuLevel cap) {
+                                CpuLevel cap, const FrameCheck& check) {
     StreamOutcome outcome;
-    if (stream.width <= 0 || stream.height <= 0 || threads < 1) {
+    const FrameLayout& layout = stream.layout;
+    if (layout.width <= 0 || layout.height <= 0 || threads < 1) {
         outcome.error = "no frames to filter";
         return outcome;
     }
-    const std::size_t frameBytes =
-        static_cast<std::size_t>(stream.width) * static_cast<std::size_t>(stream.height) * 4;
     Shared s;
     std::vector<std::thread> pool;
     try {
-        // Two frames per filter keep every instance busy while the writer works.
+        // Two frames per filter keep every instance busy while the reader and writer work.
         s.slots.resize(static_cast<std::size_t>(threads) * 2);
-        for (Slot& slot : s.slots) {
-            slot.in.resize(frameBytes);
-            slot.out.resize(frameBytes);
-        }
+        for (Slot& slot : s.slots) slot.frame.resize(layout.frameBytes());
         for (int i = 0; i < threads; ++i) {
-            pool.emplace_back(filterWorker, std::ref(s), std::cref(settings), stream.width,
-                              stream.height, cap);
+            pool.emplace_back(filterWorker, std::ref(s), std::cref(layout), std::cref(settings),
+                              cap);
         }
         pool.emplace_back(writer, std::ref(s), stream.outFd, std::cref(framesWritten));
     } catch (...) {
         s.fail("not enough memory or threads for " + std::to_string(threads) + " filters");
     }
-    if (!s.failed) reader(s, stream.inFd);
+    if (!s.failed) reader(s, stream.inFd, check);
     {
         std::lock_guard lock(s.mutex);
         if (!s.failed) s.inputDone = true;
@@ -194,7 +188,9 @@ StreamOutcome filterFrameStream(const FrameStream& stream, const FilterSettings&
     for (std::thread& t : pool) t.join();
     outcome.ok = !s.failed;
     outcome.frames = s.framesWritten;
+    outcome.framesRead = s.framesRead;
     outcome.inputFailed = s.inputFailed;
+    outcome.refused = s.refused;
     outcome.error = s.error;
     return outcome;
 }

@@ -1,6 +1,5 @@
 #include "cli/video_output.h"
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,18 +10,6 @@
 
 namespace lintra::video {
 namespace {
-
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// The path the signal handler removes; a fixed buffer, as nothing else is safe there.
-char gPendingTemp[4096];
-volatile sig_atomic_t gArmed = 0;
-
-void removeAndRaise(int sig) {
-    if (gArmed != 0) unlink(gPendingTemp);
-    signal(sig, SIG_DFL);
-    raise(sig);
-}
 
 mode_t newFileMode() {
     const mode_t mask = umask(0);
@@ -66,18 +53,6 @@ bool commitOutput(OutputFile& out, std::string& error) {
 void discardOutput(OutputFile& out) {
     if (!out.tempPath.empty()) unlink(out.tempPath.c_str());
     out.tempPath.clear();
-}
-
-void removeOnSignal(const OutputFile& out) {
-    if (out.tempPath.size() >= sizeof gPendingTemp) return;
-    std::memcpy(gPendingTemp, out.tempPath.c_str(), out.tempPath.size() + 1);
-    gArmed = 1;
-    for (const int sig : kCleanupSignals) signal(sig, removeAndRaise);
-}
-
-void keepOnSignal() {
-    gArmed = 0;
-    for (const int sig : kCleanupSignals) signal(sig, SIG_DFL);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {

@@ -22,11 +22,6 @@ bool commitOutput(OutputFile& out, std::string& error);
 // Removes the temporary file; harmless when there is none.
 void discardOutput(OutputFile& out);
 
-// Until disarmed, SIGINT, SIGTERM and SIGHUP remove the temporary file before ending the
-// process as the signal would have.
-void removeOnSignal(const OutputFile& out);
-void keepOnSignal();
-
 // True when both paths name the same existing file.
 bool sameFile(const std::string& a, const std::string& b);
 

@@ -16,6 +16,8 @@ struct VideoOptions {
     int threads = 1;
     FilterSettings settings{};
     CpuLevel cpuCap = CpuLevel::avx512;  // the highest level the engine may use
+    bool keepFormat = false;             // .mp4 / .m4v / .webm keep the input's format too
+    bool acceptDamaged = false;          // decoder errors and missing frames only warn
 };
 
 // Runs the whole job; messages go to stderr. Returns 0 on success, 1 on any failure, in

@@ -6,37 +6,14 @@
 #   lintra_video_test.sh LINTRA
 set -euo pipefail
 lintra=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+. "$(dirname "$0")/video_test_common.sh"
 
-ff() { ffmpeg -nostdin -hide_banner -v error -y "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# No output and no temporary file may be left in out/.
-assert_nothing_written() {
-    local left
-    left=$(ls -A out)
-    [ -z "$left" ] || fail "$1: left behind in the output folder: $left"
-}
-# expect_failure NAME STATUS MESSAGE-PART COMMAND...: runs the command, checks its exit status
-# and that stderr mentions MESSAGE-PART.
-expect_failure() {
-    local name=$1 status=$2 part=$3
-    shift 3
-    local rc=0
-    "$@" 2> err.txt || rc=$?
-    [ "$rc" -eq "$status" ] || fail "$name: exit status $rc, expected $status: $(cat err.txt)"
-    grep -qF -- "$part" err.txt || fail "$name: message lacks '$part': $(cat err.txt)"
-    assert_nothing_written "$name"
-    echo "ok: $name: $(head -n 1 err.txt)"
-}
-
-# 350 pixels wide: not a multiple of 16, which lintra video handles exactly.
+# 350 pixels wide: not a multiple of 16, which lintra video handles exactly. 8-bit RGB, so that
+# the filter works on the frames themselves and the lossless output is lintra's, bit for bit.
 size=350x120
 printf '1\n00:00:00,000 --> 00:00:00,400\nhello\n' > subs.srt
 ff -f lavfi -i "testsrc2=s=$size:r=25:d=0.48,noise=alls=14:allf=t" -f lavfi -i "sine=f=440:d=0.48" \
-    -i subs.srt -map 0 -map 1 -map 2 -c:v ffv1 -c:a aac -c:s srt clip.mkv
-mkdir out
+    -i subs.srt -map 0 -map 1 -map 2 -c:v ffv1 -pix_fmt bgr0 -c:a aac -c:s srt clip.mkv
 
 # The expectation: lintra on the decoded frames, each frame once (passthrough: without it ffmpeg
 # repeats the first frame, as the clip's video starts 23 ms after its AAC audio).

@@ -3,19 +3,26 @@
 namespace lintra::vs {
 namespace {
 
+constexpr int kMostSubsampling = 2;  // 4:1:0 at most, as the planar code takes
+
 bool isRgb24(const VSVideoFormat& f) {
     return f.colorFamily == cfRGB && f.sampleType == stInteger && f.bitsPerSample == 8;
 }
 
-std::string conversionHint(const VSVideoFormat& f, const char* formatName) {
-    const std::string name = formatName != nullptr ? formatName : "?";
+bool takesPlanar(const VSVideoFormat& f) {
+    if (f.sampleType != stInteger || f.bitsPerSample < 8 || f.bitsPerSample > 16) return false;
     if (f.colorFamily == cfYUV) {
-        return "convert it with core.resize.Bicubic(clip, format=vs.RGB24, matrix_in_s=\"709\") "
-               "(\"170m\" for BT.601 sources) before Lintra and back with "
-               "core.resize.Bicubic(clip, format=vs." +
-               name + ", matrix_s=\"709\") after it";
+        return f.subSamplingW <= kMostSubsampling && f.subSamplingH <= kMostSubsampling;
     }
-    return "convert it with core.resize.Bicubic(clip, format=vs.RGB24) before Lintra";
+    return f.colorFamily == cfGray || f.colorFamily == cfRGB;
+}
+
+// The integer format nearest to one the filter cannot take, as a script names it.
+std::string integerFormatFor(const VSVideoFormat& f) {
+    if (f.colorFamily == cfRGB) return "RGB48";
+    if (f.colorFamily == cfGray) return "Gray16";
+    const char* chroma = f.subSamplingW == 0 ? "444" : f.subSamplingH == 0 ? "422" : "420";
+    return std::string("YUV") + chroma + "P16";
 }
 
 }  // namespace
@@ -25,13 +32,26 @@ InputPath inputPathFor(const VSVideoInfo& info, const char* formatName, std::str
         error =
             "the clip varies in format or size from frame to frame; give it one format and "
             "size first (e.g. core.resize.Bicubic(clip, width=W, height=H, "
-            "format=vs.RGB24))";
+            "format=vs.YUV422P10))";
         return InputPath::refused;
     }
     if (isRgb24(info.format)) return InputPath::rgb24;
-    error = std::string("the clip is ") + (formatName != nullptr ? formatName : "?") +
-            ", but Lintra takes RGB24 clips; " + conversionHint(info.format, formatName);
+    if (takesPlanar(info.format)) return InputPath::planar;
+    const std::string name = formatName != nullptr ? formatName : "?";
+    error = "the clip is " + name +
+            ", but Lintra takes integer samples of 8 to 16 bits with chroma subsampled at most "
+            "4:1:0; convert it with core.resize.Bicubic(clip, format=vs." +
+            integerFormatFor(info.format) + ") before Lintra";
     return InputPath::refused;
+}
+
+planar::Format planarFormatOf(const VSVideoFormat& format) {
+    const planar::Family family = format.colorFamily == cfYUV    ? planar::Family::yuv
+                                  : format.colorFamily == cfGray ? planar::Family::grey
+                                                                 : planar::Family::rgb;
+    const bool yuv = family == planar::Family::yuv;
+    return planar::Format{family, format.bitsPerSample, yuv ? format.subSamplingW : 0,
+                          yuv ? format.subSamplingH : 0};
 }
 
 }  // namespace lintra::vs

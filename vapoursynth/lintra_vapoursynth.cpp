@@ -13,6 +13,8 @@
 #include "lintra_version.h"
 #include "vapoursynth/clip_format.h"
 #include "vapoursynth/filter_args.h"
+#include "vapoursynth/frame_colours.h"
+#include "vapoursynth/planar_frame.h"
 #include "vapoursynth/rgb24_frame.h"
 #include "vapoursynth/work_pool.h"
 
@@ -73,6 +75,12 @@ std::string sizeMessage(const VSVideoInfo& info) {
     return text;
 }
 
+std::string frameMessage(int n, const std::string& reason) {
+    char prefix[48];
+    std::snprintf(prefix, sizeof prefix, "%s: frame %d: ", kFunctionName, n);
+    return prefix + (reason.empty() ? std::string("not enough memory to filter a frame") : reason);
+}
+
 bool sameShape(const VSFrame* frame, const VSVideoInfo& info, const VSAPI* api) {
     const VSVideoFormat* f = api->getVideoFrameFormat(frame);
     return f != nullptr && f->colorFamily == info.format.colorFamily &&
@@ -91,10 +99,57 @@ PlanarRgb planesOf(const VSFrame* frame, std::uint8_t* const planes[3], const VS
     return p;
 }
 
+std::int64_t propertyOr(const VSMap* props, const char* key, const VSAPI* api) {
+    int error = 0;
+    const std::int64_t value = api->mapGetInt(props, key, 0, &error);
+    return error == 0 ? value : -1;
+}
+
+FrameProperties propertiesOf(const VSFrame* frame, const VSAPI* api) {
+    const VSMap* props = api->getFramePropertiesRO(frame);
+    return FrameProperties{propertyOr(props, "_Matrix", api), propertyOr(props, "_ColorRange", api),
+                           propertyOr(props, "_ChromaLocation", api),
+                           propertyOr(props, "_FieldBased", api)};
+}
+
+template <typename Picture, typename Bytes>
+Picture pictureOf(const VSFrame* frame, Bytes planes[3], const VSVideoInfo& info,
+                  const VSAPI* api) {
+    Picture p{{planes[0], planes[1], planes[2]},
+              {},
+              info.width,
+              info.height,
+              planarFormatOf(info.format)};
+    for (int i = 0; i < info.format.numPlanes; ++i) p.strides[i] = api->getStride(frame, i);
+    return p;
+}
+
+// A frame the filter cannot take (its properties name colours it has no way to convert)
+// fails with that reason; any other failure is memory.
+bool filterPlanarFrame(const LintraFilter& filter, WorkEntry& entry, const VSFrame* source,
+                       VSFrame* destination, const VSAPI* api, std::string& error) {
+    planar::Colours colours{};
+    if (!coloursOf(propertiesOf(source, api), planarFormatOf(filter.info.format), filter.info.width,
+                   filter.info.height, colours, error)) {
+        return false;
+    }
+    const std::uint8_t* in[3] = {nullptr, nullptr, nullptr};
+    std::uint8_t* out[3] = {nullptr, nullptr, nullptr};
+    for (int i = 0; i < filter.info.format.numPlanes; ++i) {
+        in[i] = api->getReadPtr(source, i);
+        out[i] = api->getWritePtr(destination, i);
+    }
+    return filterPlanar(entry, pictureOf<planar::PictureView>(source, in, filter.info, api),
+                        colours,
+                        pictureOf<planar::PictureTarget>(destination, out, filter.info, api)) == 0;
+}
+
 // The one place where each kind of clip takes its own way through the engine.
 bool filterFrame(LintraFilter& filter, WorkEntry& entry, const VSFrame* source,
-                 VSFrame* destination, const VSAPI* api) {
+                 VSFrame* destination, const VSAPI* api, std::string& error) {
     switch (filter.path) {
+        case InputPath::planar:
+            return filterPlanarFrame(filter, entry, source, destination, api, error);
         case InputPath::rgb24: {
             std::uint8_t* in[3];
             std::uint8_t* out[3];
@@ -125,13 +180,19 @@ const VSFrame* filterOneFrame(int n, LintraFilter& filter, VSFrameContext* conte
     VSFrame* destination = api->newVideoFrame(&filter.info.format, filter.info.width,
                                               filter.info.height, source, core);
     WorkEntry* entry = takeEntry(filter.pool);
-    const bool done = destination != nullptr && entry != nullptr &&
-                      filterFrame(filter, *entry, source, destination, api);
+    std::string error;
+    bool done = false;
+    try {
+        done = destination != nullptr && entry != nullptr &&
+               filterFrame(filter, *entry, source, destination, api, error);
+    } catch (...) {
+        error.clear();
+    }
     giveBack(filter.pool, entry);
     api->freeFrame(source);
     if (!done) {
         if (destination != nullptr) api->freeFrame(destination);
-        api->setFilterError("Lintra: not enough memory to filter a frame", context);
+        api->setFilterError(frameMessage(n, error).c_str(), context);
         return nullptr;
     }
     return destination;

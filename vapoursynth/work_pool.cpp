@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/frame_driver.h"
+#include "frontend/planar_picture.h"
 
 namespace lintra::vs {
 namespace {
@@ -18,6 +19,7 @@ std::unique_ptr<WorkEntry> makeEntry(const WorkPool& pool) {
                               static_cast<std::size_t>(pool.height) * kBytesPerPixel;
     entry->packedSource.resize(bytes);
     entry->packedResult.resize(bytes);
+    entry->planarScratch.resize(planar::planarScratchCount(pool.width));
     return entry;
 }
 

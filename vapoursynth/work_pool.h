@@ -13,13 +13,13 @@
 
 namespace lintra::vs {
 
-// One frame's work memory: an engine instance whose run is started for the clip's size, and
-// the frame in the engine's 32-bit form before and after filtering. Other kinds of clip add
-// their buffers here.
+// One frame's work memory: an engine instance whose run is started for the clip's size, the
+// frame in the engine's 32-bit form before and after filtering, and the planar code's scratch.
 struct WorkEntry {
     FilterInstance filter;
     std::vector<std::uint8_t> packedSource;
     std::vector<std::uint8_t> packedResult;
+    std::vector<std::int32_t> planarScratch;
 
     WorkEntry() = default;
     WorkEntry(const WorkEntry&) = delete;

@@ -2,6 +2,8 @@
 mode, numbers held to the dialog's ranges, settings lines and options as text, at sizes with
 odd widths and heights and widths that are not a multiple of 16."""
 
+import vapoursynth as vs
+
 import vs_harness as h
 
 lintra_binary, plugin = h.paths_from_argv()
@@ -43,3 +45,26 @@ for width, height in SIZES:
         if got != want:
             h.fail(f"{name} {width}x{height}: Lintra({args}) differs from lintra {' '.join(options)}")
         print(f"ok: {name} {width}x{height}: Lintra({args}) == lintra {' '.join(options)}")
+
+# Deeper RGB goes through its 8-bit view and takes the filter's change back at its own depth:
+# 8-bit pictures scaled to 16 bits (each value times 257) come out as lintra's, scaled alike.
+width, height = 64, 40
+source = h.test_frames(width, height, FRAMES)
+deep = core.std.Expr(h.clip_from_bgr0(core, source, width, height, FRAMES), "x 257 *",
+                     format=vs.RGB48)
+for name, args, options in CASES[:3]:
+    got = core.lintra.Lintra(deep, **args)
+    want = h.colour_bytes(h.lintra(lintra_binary, options, width, height, source))
+    for n in range(FRAMES):
+        frame = got.get_frame(n)
+        pixels = bytearray()
+        for y in range(height):
+            for x in range(width):
+                for plane in (2, 1, 0):
+                    value = frame[plane][y, x]
+                    if value % 257:
+                        h.fail(f"RGB48 {name}: {value} is no 8-bit value scaled")
+                    pixels.append(value // 257)
+        if bytes(pixels) != want[n * width * height * 3:(n + 1) * width * height * 3]:
+            h.fail(f"RGB48 {name}: frame {n} differs from lintra {' '.join(options)}")
+    print(f"ok: RGB48 {name}: Lintra({args}) == lintra {' '.join(options)}, times 257")

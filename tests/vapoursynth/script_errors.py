@@ -10,19 +10,17 @@ core = h.core_with_plugin(plugin)
 rgb = core.std.BlankClip(format=vs.RGB24, width=64, height=48, length=2)
 
 VARIES = ("Lintra: the clip varies in format or size from frame to frame; give it one format and "
-          "size first (e.g. core.resize.Bicubic(clip, width=W, height=H, format=vs.RGB24))")
+          "size first (e.g. core.resize.Bicubic(clip, width=W, height=H, format=vs.YUV422P10))")
+TAKES = (", but Lintra takes integer samples of 8 to 16 bits with chroma subsampled at most 4:1:0; "
+         "convert it with core.resize.Bicubic(clip, format=vs.")
 # name, clip, arguments, message
 REFUSED = [
-    ("yuv", core.std.BlankClip(format=vs.YUV420P8), {},
-     'Lintra: the clip is YUV420P8, but Lintra takes RGB24 clips; convert it with '
-     'core.resize.Bicubic(clip, format=vs.RGB24, matrix_in_s="709") ("170m" for BT.601 sources) '
-     'before Lintra and back with core.resize.Bicubic(clip, format=vs.YUV420P8, matrix_s="709") after it'),
-    ("gray", core.std.BlankClip(format=vs.GRAY8), {},
-     "Lintra: the clip is Gray8, but Lintra takes RGB24 clips; convert it with "
-     "core.resize.Bicubic(clip, format=vs.RGB24) before Lintra"),
-    ("rgb48", core.std.BlankClip(format=vs.RGB48), {},
-     "Lintra: the clip is RGB48, but Lintra takes RGB24 clips; convert it with "
-     "core.resize.Bicubic(clip, format=vs.RGB24) before Lintra"),
+    ("float-rgb", core.std.BlankClip(format=vs.RGBS), {},
+     "Lintra: the clip is RGBS" + TAKES + "RGB48) before Lintra"),
+    ("float-yuv", core.std.BlankClip(format=vs.YUV420PS), {},
+     "Lintra: the clip is YUV420PS" + TAKES + "YUV420P16) before Lintra"),
+    ("half-gray", core.std.BlankClip(format=vs.GRAYH), {},
+     "Lintra: the clip is GrayH" + TAKES + "Gray16) before Lintra"),
     ("variable-format", core.std.BlankClip(varformat=True), {}, VARIES),
     ("variable-size", core.std.BlankClip(format=vs.RGB24, varsize=True), {}, VARIES),
     ("unknown-option", rgb, {"settings": "--luma-threshold 8 --sharpen"},
@@ -33,7 +31,7 @@ REFUSED = [
      "Lintra: settings line: expected four integers, found 2, or settings options such as "
      "--luma-threshold 8"),
     ("line-word", rgb, {"settings": "655363 327700 327700 x"},
-     "Lintra: expected an integer, found 'x', or settings options such as --luma-threshold 8"),
+     "Lintra: settings line: expected an integer, found 'x', or settings options such as --luma-threshold 8"),
     ("bytes-with-nul", rgb, {"settings": b"--rgb\0--progressive"},
      "Lintra: settings: the text holds a NUL character"),
 ]
@@ -61,13 +59,20 @@ for wrong in ("ten", [1, 2]):
 core.lintra.Lintra(rgb, luma_length=-1, luma_threshold=10**12, chroma_length=10**6, chroma_threshold=-9)
 print("ok: out-of-range numbers create the filter")
 
-# The conversions the messages advise, there and back.
-yuv = core.std.BlankClip(format=vs.YUV422P10, width=72, height=48, length=1, color=[300, 400, 600])
-back = core.resize.Bicubic(core.lintra.Lintra(core.resize.Bicubic(yuv, format=vs.RGB24, matrix_in_s="709")),
-                           format=vs.YUV422P10, matrix_s="709")
-back.get_frame(0)
-if back.format.id != vs.YUV422P10:
-    h.fail("the way back does not give the clip's format")
-for fmt in (vs.GRAY8, vs.RGB48):
-    core.lintra.Lintra(core.resize.Bicubic(core.std.BlankClip(format=fmt), format=vs.RGB24)).get_frame(0)
-print("ok: the advised conversions work")
+# The conversions the messages advise work, and so do the formats taken as they are.
+for fmt, advised in ((vs.RGBS, vs.RGB48), (vs.YUV420PS, vs.YUV420P16), (vs.GRAYH, vs.GRAY16)):
+    core.lintra.Lintra(core.resize.Bicubic(core.std.BlankClip(format=fmt, width=64, height=48),
+                                           format=advised)).get_frame(0)
+for fmt in (vs.YUV420P8, vs.YUV422P10, vs.YUV411P8, vs.YUV444P16, vs.GRAY8, vs.RGB30, vs.RGB48):
+    core.lintra.Lintra(core.std.BlankClip(format=fmt, width=64, height=48)).get_frame(0)
+print("ok: the advised conversions work, and integer Y'CbCr, grey and RGB are taken as they are")
+
+# A frame whose matrix the filter cannot convert fails when it is requested, with the reason.
+tagged = core.std.SetFrameProps(core.std.BlankClip(format=vs.YUV420P8, length=1), _Matrix=10)
+try:
+    core.lintra.Lintra(tagged).get_frame(0)
+    h.fail("a frame with _Matrix 10 was filtered")
+except vs.Error as e:
+    if "Lintra: frame 0: a frame's _Matrix 10 is not one Lintra takes" not in str(e):
+        h.fail(f"_Matrix 10: the message is {e}")
+    print(f"ok: _Matrix 10: {e}")

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "engine/filter_settings.h"
+#include "frontend/planar_correction.h"
+#include "frontend/planar_rgb_view.h"
 #include "frontend/settings_rules.h"
 #include "persistence/config_line.h"
 #include "tests/reference/reference_filter.h"
@@ -322,22 +324,18 @@ std::function<VSNode*(VapourSynthHost&)> blank(const Args& args) {
 INSTANTIATE_TEST_SUITE_P(
     Clips, VapourSynthHostRefuses,
     ::testing::Values(
-        RefusedCase{"yuv", blank(ints({{"format", pfYUV422P10}})), none,
-                    "Lintra: the clip is YUV422P10, but Lintra takes RGB24 clips; convert it with "
-                    "core.resize.Bicubic(clip, format=vs.RGB24, matrix_in_s=\"709\") (\"170m\" for "
-                    "BT.601 sources) before Lintra and back with core.resize.Bicubic(clip, "
-                    "format=vs.YUV422P10, matrix_s=\"709\") after it"},
-        RefusedCase{"rgb48", blank(ints({{"format", pfRGB48}})), none,
-                    "Lintra: the clip is RGB48, but Lintra takes RGB24 clips; convert it with "
-                    "core.resize.Bicubic(clip, format=vs.RGB24) before Lintra"},
+        RefusedCase{"float", blank(ints({{"format", pfRGBS}})), none,
+                    "Lintra: the clip is RGBS, but Lintra takes integer samples of 8 to 16 bits "
+                    "with chroma subsampled at most 4:1:0; convert it with "
+                    "core.resize.Bicubic(clip, format=vs.RGB48) before Lintra"},
         RefusedCase{"variable_format", blank(ints({{"varformat", 1}})), none,
                     "Lintra: the clip varies in format or size from frame to frame; give it one "
                     "format and size first (e.g. core.resize.Bicubic(clip, width=W, height=H, "
-                    "format=vs.RGB24))"},
+                    "format=vs.YUV422P10))"},
         RefusedCase{"variable_size", blank(ints({{"format", pfRGB24}, {"varsize", 1}})), none,
                     "Lintra: the clip varies in format or size from frame to frame; give it one "
                     "format and size first (e.g. core.resize.Bicubic(clip, width=W, height=H, "
-                    "format=vs.RGB24))"},
+                    "format=vs.YUV422P10))"},
         RefusedCase{"unknown_option", rgbClip, text("--luma-threshold 8 --sharpen"),
                     "Lintra: settings: unknown option '--sharpen'"},
         RefusedCase{"option_value", rgbClip, text("--chroma-length ten"),
@@ -428,6 +426,263 @@ TEST_F(VapourSynthHost, FramesOutOfOrderOnSeveralThreadsEqualTheSerialOnes) {
     VSNode* parallel = lintra(patternClip(40, 24, kFrames), none);
     ASSERT_NE(parallel, nullptr);
     EXPECT_EQ(hashesOutOfOrder(api, parallel, kFrames, 2, pack), want);
+}
+
+// Clips in their own planar formats: a smooth picture with a small pattern that alternates
+// every two lines in every plane, and the colour properties of the case.
+struct PlanarSource {
+    VSVideoInfo info;
+    std::int64_t props[4];  // _Matrix, _ColorRange, _ChromaLocation, _FieldBased; -1: not set
+};
+
+// A smooth picture in the middle of the range, with a pattern of two 8-bit steps that
+// alternates every two lines in luma (and every channel of RGB); chroma smooth and near grey.
+int planarSample(int n, int plane, int x, int y, int bits, bool chroma) {
+    const int top = (1 << bits) - 1;
+    const int spread = chroma ? 10 : 30;
+    const int base = (top * (50 - spread / 2 + (x * 2 + y + n * 3 + plane * 5) % spread)) / 100;
+    const int comb = chroma ? 0 : (((y >> 1) & 1) ? 2 : -2) << (bits - 8);
+    return std::clamp(base + comb, 0, top);
+}
+
+const VSFrame* VS_CC planarFrame(int n, int reason, void* data, void**, VSFrameContext*,
+                                 VSCore* core, const VSAPI* api) {
+    if (reason != arInitial) return nullptr;
+    const auto* source = static_cast<PlanarSource*>(data);
+    const VSVideoFormat& f = source->info.format;
+    VSFrame* frame = api->newVideoFrame(&f, source->info.width, source->info.height, nullptr, core);
+    for (int p = 0; p < f.numPlanes; ++p) {
+        std::uint8_t* row = api->getWritePtr(frame, p);
+        for (int y = 0; y < api->getFrameHeight(frame, p); ++y, row += api->getStride(frame, p)) {
+            for (int x = 0; x < api->getFrameWidth(frame, p); ++x) {
+                const int v =
+                    planarSample(n, p, x, y, f.bitsPerSample, f.colorFamily == cfYUV && p > 0);
+                if (f.bytesPerSample == 1) {
+                    row[x] = std::uint8_t(v);
+                } else {
+                    reinterpret_cast<std::uint16_t*>(row)[x] = std::uint16_t(v);
+                }
+            }
+        }
+    }
+    VSMap* props = api->getFramePropertiesRW(frame);
+    const char* keys[4] = {"_Matrix", "_ColorRange", "_ChromaLocation", "_FieldBased"};
+    for (int i = 0; i < 4; ++i) {
+        if (source->props[i] >= 0) api->mapSetInt(props, keys[i], source->props[i], maReplace);
+    }
+    return frame;
+}
+
+void VS_CC freePlanar(void* data, VSCore*, const VSAPI*) {
+    delete static_cast<PlanarSource*>(data);
+}
+
+struct PlanarCase {
+    const char* name;
+    int family, bits, subW, subH;
+    std::int64_t props[4];
+    lintra::planar::Colours colours;  // what the properties must be read as
+};
+
+class VapourSynthHostPlanar : public VapourSynthHost,
+                              public ::testing::WithParamInterface<PlanarCase> {
+  public:
+    VSNode* planarClip(int width, int height, int frames) {
+        const PlanarCase& c = GetParam();
+        auto* source = new PlanarSource{{}, {c.props[0], c.props[1], c.props[2], c.props[3]}};
+        api->queryVideoFormat(&source->info.format, c.family, stInteger, c.bits, c.subW, c.subH,
+                              core);
+        source->info.width = width;
+        source->info.height = height;
+        source->info.numFrames = frames;
+        source->info.fpsNum = 25;
+        source->info.fpsDen = 1;
+        return keep(api->createVideoFilter2("Planar", &source->info, planarFrame, freePlanar,
+                                            fmParallel, nullptr, 0, source, core));
+    }
+
+    // The picture's samples, plane after plane, row after row, without padding.
+    std::vector<std::uint8_t> planes(const VSFrame* frame) {
+        const VSVideoFormat* f = api->getVideoFrameFormat(frame);
+        std::vector<std::uint8_t> out;
+        for (int p = 0; p < f->numPlanes; ++p) {
+            const std::uint8_t* row = api->getReadPtr(frame, p);
+            const int bytes = api->getFrameWidth(frame, p) * f->bytesPerSample;
+            for (int y = 0; y < api->getFrameHeight(frame, p);
+                 ++y, row += api->getStride(frame, p)) {
+                out.insert(out.end(), row, row + bytes);
+            }
+        }
+        return out;
+    }
+
+    std::vector<std::uint8_t> planesOf(VSNode* node, int n) {
+        char error[256] = "";
+        const VSFrame* frame = api->getFrame(n, node, error, sizeof error);
+        EXPECT_NE(frame, nullptr) << error;
+        if (frame == nullptr) return {};
+        std::vector<std::uint8_t> bytes = planes(frame);
+        api->freeFrame(frame);
+        return bytes;
+    }
+
+    // What the filter must give: the frame's RGB view through the literal reference, the
+    // change carried back by the planar code, with the colours the case's properties name.
+    std::vector<std::uint8_t> expectedPlanar(VSNode* source, int n,
+                                             const FilterSettings& settings) {
+        namespace planar = lintra::planar;
+        const PlanarCase& c = GetParam();
+        char error[256] = "";
+        const VSFrame* frame = api->getFrame(n, source, error, sizeof error);
+        const VSVideoFormat* f = api->getVideoFrameFormat(frame);
+        const int w = api->getFrameWidth(frame, 0), h = api->getFrameHeight(frame, 0);
+        planar::PictureView in{{}, {}, w, h, {planar::Family::yuv, c.bits, c.subW, c.subH}};
+        in.format.family = c.family == cfYUV    ? planar::Family::yuv
+                           : c.family == cfGray ? planar::Family::grey
+                                                : planar::Family::rgb;
+        std::vector<std::uint8_t> copy = planes(frame);
+        planar::PictureTarget out{{}, {}, w, h, in.format};
+        std::size_t at = 0;
+        for (int p = 0; p < f->numPlanes; ++p) {
+            in.planes[p] = api->getReadPtr(frame, p);
+            in.strides[p] = api->getStride(frame, p);
+            out.planes[p] = copy.data() + at;
+            out.strides[p] = api->getFrameWidth(frame, p) * f->bytesPerSample;
+            at += std::size_t(out.strides[p]) * std::size_t(api->getFrameHeight(frame, p));
+        }
+        std::vector<std::uint8_t> before(std::size_t(w) * std::size_t(h) * 4), after(before.size());
+        std::vector<std::int32_t> scratch(planar::planarScratchCount(w));
+        const planar::Scratch s{scratch.data(), scratch.size()};
+        EXPECT_EQ(planar::makeRgbView(in, c.colours, {before.data(), w, h, 0}, s), 0);
+        lintra::reference::filterFrame(settings, {before.data(), w, h, 0}, {after.data(), w, h, 0});
+        EXPECT_EQ(planar::applyCorrection(in, c.colours, {before.data(), w, h, 0},
+                                          {after.data(), w, h, 0}, out, s),
+                  0);
+        api->freeFrame(frame);
+        return copy;
+    }
+};
+
+TEST_P(VapourSynthHostPlanar, CarriesTheFiltersChangeIntoTheClipsOwnFormat) {
+    // VapourSynth wants sizes that are whole numbers of chroma samples.
+    for (const auto& [w, h] : {std::pair{48, 32}, std::pair{36, 20}}) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        VSNode* source = planarClip(w, h, 2);
+        for (const auto& [args, settings] :
+             {std::pair{none, defaultsWith([](auto&) {})},
+              std::pair{ints({{"rgb", 1}, {"interlaced", 0}}),
+                        defaultsWith([](auto& s) { s.rgbProcessing = 1, s.interlaced = 0; })}}) {
+            VSNode* filtered = lintra(source, args);
+            ASSERT_NE(filtered, nullptr);
+            EXPECT_NE(planesOf(filtered, 0), planesOf(source, 0)) << "nothing filtered";
+            for (int n = 0; n < 2; ++n) {
+                EXPECT_EQ(planesOf(filtered, n), expectedPlanar(source, n, settings)) << n;
+            }
+        }
+    }
+}
+
+using lintra::planar::ChromaLocation;
+using lintra::planar::Matrix;
+using lintra::planar::Range;
+INSTANTIATE_TEST_SUITE_P(
+    Formats, VapourSynthHostPlanar,
+    ::testing::Values(PlanarCase{"yuv420p8_untagged",
+                                 cfYUV,
+                                 8,
+                                 1,
+                                 1,
+                                 {-1, -1, -1, -1},
+                                 {Matrix::bt601, Range::limited, ChromaLocation::left, false}},
+                      PlanarCase{"yuv422p10_bt709_tff",
+                                 cfYUV,
+                                 10,
+                                 1,
+                                 0,
+                                 {1, 1, 0, 2},
+                                 {Matrix::bt709, Range::limited, ChromaLocation::left, true}},
+                      PlanarCase{"yuv420p10_full_topleft_bff",
+                                 cfYUV,
+                                 10,
+                                 1,
+                                 1,
+                                 {6, 0, 2, 1},
+                                 {Matrix::bt601, Range::full, ChromaLocation::topLeft, true}},
+                      PlanarCase{"yuv411p8_ntsc",
+                                 cfYUV,
+                                 8,
+                                 2,
+                                 0,
+                                 {6, 1, -1, 1},
+                                 {Matrix::bt601, Range::limited, ChromaLocation::left, true}},
+                      PlanarCase{"yuv444p16_bt2020_full",
+                                 cfYUV,
+                                 16,
+                                 0,
+                                 0,
+                                 {9, 0, -1, 0},
+                                 {Matrix::bt2020nc, Range::full, ChromaLocation::left, false}},
+                      PlanarCase{"gray16",
+                                 cfGray,
+                                 16,
+                                 0,
+                                 0,
+                                 {-1, -1, -1, -1},
+                                 {Matrix::bt601, Range::limited, ChromaLocation::left, false}},
+                      PlanarCase{"rgb30",
+                                 cfRGB,
+                                 10,
+                                 0,
+                                 0,
+                                 {0, -1, -1, -1},
+                                 {Matrix::bt601, Range::full, ChromaLocation::left, false}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// What the filter leaves alone comes back exactly, whatever the format.
+TEST_F(VapourSynthHost, UntouchedPlanarFramesComeBackExactly) {
+    for (int format : {pfYUV422P10, pfYUV420P8, pfYUV444P16, pfGray8, pfRGB48}) {
+        VSNode* flat = blankClip(ints({{"format", format}, {"width", 40}, {"height", 24}}));
+        VSNode* filtered = lintra(flat, none);
+        ASSERT_NE(filtered, nullptr);
+        char error[256] = "";
+        const VSFrame* a = api->getFrame(0, flat, error, sizeof error);
+        const VSFrame* b = api->getFrame(0, filtered, error, sizeof error);
+        ASSERT_NE(b, nullptr) << error;
+        for (int p = 0; p < api->getVideoFrameFormat(a)->numPlanes; ++p) {
+            const int bytes =
+                api->getFrameWidth(a, p) * api->getVideoFrameFormat(a)->bytesPerSample;
+            for (int y = 0; y < api->getFrameHeight(a, p); ++y) {
+                ASSERT_EQ(std::memcmp(api->getReadPtr(a, p) + y * api->getStride(a, p),
+                                      api->getReadPtr(b, p) + y * api->getStride(b, p),
+                                      std::size_t(bytes)),
+                          0)
+                    << "format " << format << " plane " << p << " row " << y;
+            }
+        }
+        api->freeFrame(a);
+        api->freeFrame(b);
+    }
+}
+
+// A frame whose properties name colours the filter cannot convert fails with the reason.
+TEST_F(VapourSynthHost, AFrameWithAMatrixItCannotTakeFailsWithTheReason) {
+    VSNode* clip = blankClip(ints({{"format", pfYUV420P8}, {"width", 16}, {"height", 16}}));
+    VSMap* args = api->createMap();
+    api->mapSetNode(args, "clip", clip, maReplace);
+    api->mapSetInt(args, "_Matrix", 10, maReplace);
+    VSMap* result =
+        api->invoke(api->getPluginByID("com.vapoursynth.std", core), "SetFrameProps", args);
+    VSNode* tagged = keep(api->mapGetNode(result, "clip", 0, nullptr));
+    api->freeMap(result);
+    api->freeMap(args);
+    VSNode* filtered = lintra(tagged, none);
+    ASSERT_NE(filtered, nullptr);
+    char error[512] = "";
+    EXPECT_EQ(api->getFrame(0, filtered, error, sizeof error), nullptr);
+    EXPECT_STREQ(error,
+                 "Lintra: frame 0: a frame's _Matrix 10 is not one Lintra takes (BT.601, BT.709, "
+                 "BT.2020 non-constant, FCC, SMPTE 240M); convert it with "
+                 "core.resize.Bicubic(clip, matrix_s=\"709\")");
 }
 
 }  // namespace

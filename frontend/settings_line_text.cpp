@@ -73,7 +73,10 @@ bool canonicalLine(const char* text, std::string& line, std::string& error) {
 
 bool settingsFromLine(const char* text, FilterSettings& out, std::string& error) {
     std::string line;
-    return canonicalLine(text, line, error) && parseConfigText(line.c_str(), out, error);
+    if (!canonicalLine(text, line, error)) return false;
+    if (parseConfigText(line.c_str(), out, error)) return true;
+    error = "settings line: " + error;
+    return false;
 }
 
 }  // namespace lintra

@@ -174,9 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refused{"1 2 3",
                               "settings line: expected four integers, found 3, or settings options "
                               "such as --luma-threshold 8"},
-                      Refused{"Config(1, 2, 3, x)",
-                              "expected an integer, found 'x', or settings options such "
-                              "as --luma-threshold 8"},
+                      Refused{
+                          "Config(1, 2, 3, x)",
+                          "settings line: expected an integer, found 'x', or settings options such "
+                          "as --luma-threshold 8"},
                       Refused{std::string("--rgb\0--progressive", 19),
                               "settings: the text holds a NUL character"}));
 

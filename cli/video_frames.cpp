@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/raw_stream.h"
 #include "cli/video_frame_filter.h"
 
 namespace lintra::video {
@@ -48,30 +49,6 @@ struct Shared {
     }
 };
 
-// Bytes read (less than size only at the end of the input), or -1 on a read error.
-std::int64_t readFull(int fd, std::uint8_t* data, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return static_cast<std::int64_t>(got);
-}
-
-bool writeFull(int fd, const std::uint8_t* data, std::size_t size) {
-    std::size_t put = 0;
-    while (put < size) {
-        const ssize_t n = write(fd, data + put, size - put);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        put += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 void filterWorker(Shared& s, const FrameLayout& layout, const FilterSettings& settings,
                   CpuLevel cap) {
     FrameFilter filter;
@@ -108,7 +85,7 @@ void writer(Shared& s, int fd, const std::function<void(std::int64_t)>& framesWr
         });
         if (s.failed || frame >= s.framesRead) return;
         lock.unlock();
-        if (!writeFull(fd, slot.frame.data(), slot.frame.size())) {
+        if (!writeFully(fd, slot.frame.data(), slot.frame.size())) {
             s.fail(std::string("the encoder stopped taking frames (") + std::strerror(errno) + ")");
             return;
         }
@@ -129,7 +106,7 @@ void reader(Shared& s, int fd, const FrameCheck& check) {
             s.changed.wait(lock, [&] { return s.failed || slot.state == SlotState::kFree; });
             if (s.failed) return;
         }
-        const std::int64_t got = readFull(fd, slot.frame.data(), slot.frame.size());
+        const std::int64_t got = readFully(fd, slot.frame.data(), slot.frame.size());
         const bool whole = got == static_cast<std::int64_t>(slot.frame.size());
         const std::string refused = whole && check ? check(frame) : std::string();
         std::lock_guard lock(s.mutex);

@@ -11,6 +11,7 @@
 #include "cli/png_command.h"
 #include "cli/raw_command.h"
 #include "cli/sample_command.h"
+#include "cli/suggest_command.h"
 #include "cli/video_command.h"
 #include "persistence/config_line.h"
 
@@ -32,6 +33,7 @@ int runFilter(const lintra::CliOptions& options) {
 
 int runCommand(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "video") == 0) return lintra::runVideoCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "suggest") == 0) return lintra::runSuggestCommand(argc, argv);
     lintra::CliOptions options;
     std::string error;
     if (!lintra::parseCommandLine(argc, argv, options, error)) {

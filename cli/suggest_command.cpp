@@ -107,11 +107,8 @@ std::string number(double v) {
     return text;
 }
 
-std::string groupText(const char* name, bool found, double amplitude) {
-    std::string text = name;
-    text += found ? " " : " none";
-    if (found) text += number(amplitude) + " steps";
-    return text;
+std::string percent(double share) {
+    return number(100.0 * share) + " %";
 }
 
 }  // namespace
@@ -125,18 +122,18 @@ std::string suggestionOptions(const Suggestion& s) {
 }
 
 std::string suggestionMeasurements(const SuggestStats& stats, const Suggestion& s) {
-    const int other = s.distance == 1 ? 2 : 1;
-    std::string text = "measured: " + std::to_string(stats.frames) + " frame" +
-                       (stats.frames == 1 ? "" : "s") + " of " + std::to_string(stats.width) + "x" +
-                       std::to_string(stats.height) + "; alternation " +
-                       number(s.alternation[s.distance - 1]) + " steps^2 per pixel at line distance " +
-                       std::to_string(s.distance) + ", " + number(s.alternation[other - 1]) + " at " +
-                       std::to_string(other) + "\n";
-    text += "pattern departures (90 % within): " + groupText("luma", s.lumaPattern, s.lumaAmplitude) +
-            ", " + groupText("chroma", s.chromaPattern, s.chromaAmplitude) +
-            "; sign kept along the line over " + std::to_string(s.lumaRun) + " pixels (luma), " +
-            std::to_string(s.chromaRun) + " (chroma)";
-    if (!s.lumaPattern && !s.chromaPattern) text += "; no line pattern found: thresholds 0 leave the picture as it is";
+    std::string text = "measured: " + std::to_string(stats.frames) + (stats.frames == 1 ? " frame" : " frames") +
+                       " of " + std::to_string(stats.width) + "x" + std::to_string(stats.height) +
+                       "; pixels that look like a line pattern at line distance 1 / 2: luma " +
+                       percent(s.lumaShare[0]) + " / " + percent(s.lumaShare[1]) + ", chroma " +
+                       percent(s.chromaShare[0]) + " / " + percent(s.chromaShare[1]) + "\n";
+    const std::string at = " at distance " + std::to_string(s.distance);
+    text += s.lumaPattern ? "luma pattern" + at + ": 90 % of it within " + number(s.lumaAmplitude) +
+                                " steps, sign kept along the line over " + std::to_string(s.lumaRun) + " pixels"
+                          : std::string("no luma pattern");
+    text += s.chromaPattern ? "; chroma pattern" + at + ": 99 % of it within " + number(s.chromaAmplitude) + " steps"
+                            : std::string("; no chroma pattern");
+    if (!s.lumaPattern && !s.chromaPattern) text += ": thresholds 0 leave the picture as it is";
     return text + "\n";
 }
 

@@ -11,20 +11,27 @@ namespace {
 
 // The work form counts sixteenths of an 8-bit step.
 constexpr std::int32_t kStep = 16;
-// Departures above these are picture detail for every setting worth suggesting; they are
-// left out of the alternation sums, where a few edges would outweigh a faint pattern.
-constexpr std::int32_t kLumaCap = 64 * kStep;
-constexpr std::int32_t kChromaCap = 96 * kStep;
-
 // The rules that turn statistics into settings, chosen on the design clips of the
-// comparison (scripts/compare): the share of the pattern's departures a threshold covers,
-// the least share of pixels that must look like a pattern (beyond what the other line
-// distance shows) before one is reported, and where the sign of the comb signal along the
-// line counts as kept.
-constexpr double kCoveredShare = 0.9;
-constexpr double kLeastPatternShare = 0.002;
+// comparison (scripts/compare), where clean pictures, composite decodes and moving woven
+// fields (whose combing is picture, not pattern) were told apart by them:
+// - chroma: a pattern when at least kChromaGate of the pixels look like one at distance 2,
+//   or kAdjacentChromaGate at distance 1 while distance 2 shows none; the threshold covers
+//   kChromaCovered of its departures, times kChromaMargin: cross-colour's strongest parts
+//   are what is worth removing, and a vertical chroma average costs decoded chroma little;
+// - luma: a pattern only where much of the picture shows one, kLumaGate at distance 2 and
+//   kAdjacentLumaGate at distance 1 (a comb decoder's hanging dots and a notch decoder's
+//   residue gained nothing when filtered, and moving woven fields comb a third of a
+//   picture), the threshold covering kLumaCovered of its departures;
+// - the line distance is two (woven fields) unless only adjacent lines show a pattern.
+constexpr double kChromaGate = 0.02;
+constexpr double kAdjacentChromaGate = 0.10;
+constexpr double kLumaGate = 0.25;
+constexpr double kAdjacentLumaGate = 0.5;
+constexpr double kChromaCovered = 0.99;
+constexpr double kChromaMargin = 1.5;
+constexpr double kLumaCovered = 0.9;
 constexpr double kKeptCorrelation = 0.5;
-constexpr std::int32_t kMaxThreshold = 120;
+constexpr std::int32_t kMaxThreshold = 255;
 constexpr std::int32_t kMaxLength = 31;
 
 std::int32_t departureBin(std::int64_t sixteenths) {
@@ -89,14 +96,6 @@ void addRow(const Triplet* up, const Triplet* row, const Triplet* down, std::int
         const std::int32_t chromaBin = departureBin(chromaMagnitude(c));
         ++s.lumaAll[static_cast<std::size_t>(lumaBin)];
         ++s.chromaAll[static_cast<std::size_t>(chromaBin)];
-        if (down != nullptr) {
-            const Triplet& d = down[x];
-            if (std::abs(c.c[0]) <= kLumaCap && std::abs(d.c[0]) <= kLumaCap)
-                s.lumaAlternation -= c.c[0] * d.c[0] / 256.0;
-            if (squared(c) <= std::int64_t{kChromaCap} * kChromaCap &&
-                squared(d) <= std::int64_t{kChromaCap} * kChromaCap)
-                s.chromaAlternation -= static_cast<double>(chromaDot(c, d)) / 256.0;
-        }
         if (up == nullptr || down == nullptr) continue;
         const bool luma = lumaOpposes(c.c[0], up[x].c[0]) && lumaOpposes(c.c[0], down[x].c[0]);
         const bool chroma = chromaOpposes(c, up[x]) && chromaOpposes(c, down[x]);
@@ -118,14 +117,6 @@ void addDistance(const std::vector<Triplet>& comb, std::int32_t w, std::int32_t 
     }
 }
 
-// The pattern's share of a histogram: what this distance shows beyond the other one.
-std::array<std::int64_t, kDepartureBins> excess(const std::array<std::int64_t, kDepartureBins>& at,
-                                                const std::array<std::int64_t, kDepartureBins>& other) {
-    std::array<std::int64_t, kDepartureBins> out{};
-    for (std::size_t b = 0; b < out.size(); ++b) out[b] = std::max<std::int64_t>(0, at[b] - other[b]);
-    return out;
-}
-
 std::int32_t keptRun(const std::array<double, kMaxLag + 1>& along) {
     if (along[0] <= 0) return 0;
     for (std::int32_t lag = 1; lag <= kMaxLag; ++lag) {
@@ -140,26 +131,23 @@ std::int32_t lengthForRun(std::int32_t run) {
     return run <= 1 ? 1 : std::min(2 * run - 1, kMaxLength);
 }
 
-struct GroupChoice {
-    bool found = false;
-    double amplitude = 0;
-    std::int32_t threshold = 0;
-};
-
-GroupChoice chooseGroup(const std::array<std::int64_t, kDepartureBins>& at,
-                        const std::array<std::int64_t, kDepartureBins>& other, double alternationGain,
-                        std::int64_t pixels) {
-    GroupChoice g;
-    const auto bins = excess(at, other);
+double shareFrom(const std::array<std::int64_t, kDepartureBins>& bins, std::int32_t from,
+                 std::int64_t pixels) {
+    if (pixels <= 0) return 0;
     std::int64_t count = 0;
-    for (const std::int64_t b : bins) count += b;
-    if (alternationGain <= 0 || pixels <= 0 ||
-        static_cast<double>(count) < kLeastPatternShare * static_cast<double>(pixels))
-        return g;
-    g.found = true;
-    g.amplitude = histogramPercentile(bins, kCoveredShare);
-    g.threshold = std::clamp(static_cast<std::int32_t>(std::ceil(g.amplitude)), 1, kMaxThreshold);
-    return g;
+    for (std::size_t b = static_cast<std::size_t>(from); b < bins.size(); ++b) count += bins[b];
+    return static_cast<double>(count) / static_cast<double>(pixels);
+}
+
+// 2 or 1 when the shares show a pattern at that distance, else 0.
+int patternDistance(const double share[2], double gate, double adjacentGate) {
+    if (share[1] >= gate) return 2;
+    if (share[0] >= adjacentGate) return 1;
+    return 0;
+}
+
+std::int32_t thresholdFor(double amplitude, double margin) {
+    return std::clamp(static_cast<std::int32_t>(std::ceil(amplitude * margin)), 1, kMaxThreshold);
 }
 
 }  // namespace
@@ -201,28 +189,31 @@ Suggestion suggestSettings(const SuggestStats& stats) {
     setDefaults(s.settings);
     for (int i = 0; i < 2; ++i) {
         const DistanceStats& d = stats.distance[i];
-        s.alternation[i] = d.pixels > 0 ? (d.lumaAlternation + d.chromaAlternation) / static_cast<double>(d.pixels) : 0;
+        s.lumaShare[i] = shareFrom(d.lumaPattern, 1, d.pixels);
+        s.chromaShare[i] = shareFrom(d.chromaPattern, kChromaEvidenceSteps, d.pixels);
     }
-    const int at = s.alternation[0] > s.alternation[1] ? 0 : 1;
-    const DistanceStats& chosen = stats.distance[at];
-    const DistanceStats& other = stats.distance[1 - at];
-    s.distance = at + 1;
-    const GroupChoice luma = chooseGroup(chosen.lumaPattern, other.lumaPattern,
-                                         chosen.lumaAlternation - other.lumaAlternation, chosen.pixels);
-    const GroupChoice chroma = chooseGroup(chosen.chromaPattern, other.chromaPattern,
-                                           chosen.chromaAlternation - other.chromaAlternation, chosen.pixels);
-    s.lumaPattern = luma.found;
-    s.chromaPattern = chroma.found;
-    s.lumaAmplitude = luma.amplitude;
-    s.chromaAmplitude = chroma.amplitude;
+    const int chromaAt = patternDistance(s.chromaShare, kChromaGate, kAdjacentChromaGate);
+    const int lumaAt = patternDistance(s.lumaShare, kLumaGate, kAdjacentLumaGate);
+    s.distance = chromaAt != 0 ? chromaAt : (lumaAt != 0 ? lumaAt : 2);
+    const DistanceStats& chosen = stats.distance[s.distance - 1];
+    FilterSettings& f = s.settings;
+    f.interlaced = s.distance == 2 ? 1 : 0;
+    s.chromaPattern = chromaAt != 0;
+    s.lumaPattern = lumaAt == s.distance;
     s.lumaRun = keptRun(chosen.lumaAlong);
     s.chromaRun = keptRun(chosen.chromaAlong);
-    FilterSettings& f = s.settings;
-    f.interlaced = at == 1 ? 1 : 0;
-    f.yVerticalThreshold = f.yHorizontalThreshold = luma.threshold;
-    f.uvVerticalThreshold = f.uvHorizontalThreshold = chroma.threshold;
-    if (luma.found) f.yAverage = lengthForRun(s.lumaRun);
-    if (chroma.found) f.uvAverage = lengthForRun(s.chromaRun);
+    std::int32_t lumaThreshold = 0, chromaThreshold = 0;
+    if (s.chromaPattern) {
+        s.chromaAmplitude = histogramPercentile(chosen.chromaPattern, kChromaCovered);
+        chromaThreshold = thresholdFor(s.chromaAmplitude, kChromaMargin);
+    }
+    if (s.lumaPattern) {
+        s.lumaAmplitude = histogramPercentile(chosen.lumaPattern, kLumaCovered);
+        lumaThreshold = thresholdFor(s.lumaAmplitude, 1.0);
+        f.yAverage = lengthForRun(s.lumaRun);
+    }
+    f.yVerticalThreshold = f.yHorizontalThreshold = lumaThreshold;
+    f.uvVerticalThreshold = f.uvHorizontalThreshold = chromaThreshold;
     f.yCoefficient = averagingCoefficient(f.yAverage);
     f.uvCoefficient = averagingCoefficient(f.uvAverage);
     return s;

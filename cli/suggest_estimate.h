@@ -14,7 +14,10 @@
 namespace lintra {
 
 // Departures are binned in whole 8-bit steps; the last bin holds everything from there on.
-inline constexpr std::int32_t kDepartureBins = 96;
+inline constexpr std::int32_t kDepartureBins = 256;
+// Chroma departures from this size on count as evidence of a pattern: smaller ones come
+// with the texture of clean pictures too.
+inline constexpr std::int32_t kChromaEvidenceSteps = 8;
 // Lags along the line over which the comb signal's sign is followed.
 inline constexpr std::int32_t kMaxLag = 16;
 
@@ -27,11 +30,6 @@ struct DistanceStats {
     // at a similar size: the signature of a line pattern (an edge alternates with one only).
     std::array<std::int64_t, kDepartureBins> lumaPattern{};
     std::array<std::int64_t, kDepartureBins> chromaPattern{};
-    // Minus the products of the comb signal with the one n lines below (in steps squared),
-    // where both are small: large for a pattern that alternates at this distance, equal at
-    // both distances for noise, negative for smooth picture detail.
-    double lumaAlternation = 0;
-    double chromaAlternation = 0;
     // Products of the comb signal with itself kMaxLag pixels along the line, pattern pixels
     // only; [0] is the energy.
     std::array<double, kMaxLag + 1> lumaAlong{};
@@ -55,9 +53,12 @@ struct Suggestion {
     std::int32_t distance = 2;  // line distance chosen
     bool lumaPattern = false;   // a pattern was found in luma / chroma
     bool chromaPattern = false;
-    double alternation[2] = {0, 0};  // per pixel, steps squared, at distances 1 and 2
-    double lumaAmplitude = 0;        // the pattern's departure at the chosen percentile, steps
-    double chromaAmplitude = 0;
+    // Shares of pixels (0..1) that look like a pattern, at distances 1 and 2: luma departing
+    // by a step or more, chroma by kChromaEvidenceSteps or more.
+    double lumaShare[2] = {0, 0};
+    double chromaShare[2] = {0, 0};
+    double lumaAmplitude = 0;    // 90 % of the luma pattern's departures are within this, steps
+    double chromaAmplitude = 0;  // 99 % of the chroma pattern's departures are within this
     std::int32_t lumaRun = 0;  // pixels along the line over which the comb signal keeps its sign
     std::int32_t chromaRun = 0;
 };

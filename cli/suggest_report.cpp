@@ -8,12 +8,12 @@
 namespace lintra {
 namespace {
 
-constexpr std::int32_t kBarWidth = 4;
+constexpr std::int32_t kBarWidth = 2;
 constexpr std::int32_t kPanelWidth = kDepartureBins * kBarWidth;
 constexpr std::int32_t kHistogramHeight = 100;
 constexpr std::int32_t kMargin = 8;
 constexpr std::int32_t kPanelHeight = 2 * kHistogramHeight + 3 * kMargin;
-constexpr std::int32_t kTickSteps = 8;
+constexpr std::int32_t kTickSteps = 16;
 
 struct Colour {
     std::uint8_t r, g, b;
@@ -58,8 +58,8 @@ void histogram(Picture& p, std::int32_t x0, std::int32_t y0,
         const std::int32_t x = x0 + b * kBarWidth;
         const std::int32_t ha = barHeight(all[static_cast<std::size_t>(b)], logMax);
         const std::int32_t hp = barHeight(pattern[static_cast<std::size_t>(b)], logMax);
-        fill(p, x, y0 + kHistogramHeight - ha, kBarWidth - 1, ha, kAll);
-        fill(p, x, y0 + kHistogramHeight - hp, kBarWidth - 1, hp, patternColour);
+        fill(p, x, y0 + kHistogramHeight - ha, kBarWidth, ha, kAll);
+        fill(p, x, y0 + kHistogramHeight - hp, kBarWidth, hp, patternColour);
     }
     if (threshold > 0) fill(p, x0 + std::min(threshold, kDepartureBins) * kBarWidth, y0, 1, kHistogramHeight, kThreshold);
 }

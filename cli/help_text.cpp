@@ -6,6 +6,7 @@ const char* helpText() {
     return R"HELP(Usage: lintra [options] INPUT OUTPUT
        lintra [options] --print-config
        lintra video ...
+       lintra suggest INPUT [--report FILE.png]   (settings measured from a capture)
 
 Removes small line-alternating patterns (dot crawl, cross-colour, residual combing) from
 pictures while leaving real vertical detail alone.

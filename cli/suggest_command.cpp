@@ -115,23 +115,27 @@ std::string percent(double share) {
 
 std::string suggestionOptions(const Suggestion& s) {
     const FilterSettings& f = s.settings;
-    return std::string(f.interlaced != 0 ? "--interlaced" : "--progressive") +
-           " --luma-length " + std::to_string(f.yAverage) + " --luma-threshold " +
-           std::to_string(f.yVerticalThreshold) + " --chroma-length " + std::to_string(f.uvAverage) +
-           " --chroma-threshold " + std::to_string(f.uvVerticalThreshold);
+    return std::string(f.interlaced != 0 ? "--interlaced" : "--progressive") + " --luma-length " +
+           std::to_string(f.yAverage) + " --luma-threshold " +
+           std::to_string(f.yVerticalThreshold) + " --chroma-length " +
+           std::to_string(f.uvAverage) + " --chroma-threshold " +
+           std::to_string(f.uvVerticalThreshold);
 }
 
 std::string suggestionMeasurements(const SuggestStats& stats, const Suggestion& s) {
-    std::string text = "measured: " + std::to_string(stats.frames) + (stats.frames == 1 ? " frame" : " frames") +
-                       " of " + std::to_string(stats.width) + "x" + std::to_string(stats.height) +
+    std::string text = "measured: " + std::to_string(stats.frames) +
+                       (stats.frames == 1 ? " frame" : " frames") + " of " +
+                       std::to_string(stats.width) + "x" + std::to_string(stats.height) +
                        "; pixels that look like a line pattern at line distance 1 / 2: luma " +
                        percent(s.lumaShare[0]) + " / " + percent(s.lumaShare[1]) + ", chroma " +
                        percent(s.chromaShare[0]) + " / " + percent(s.chromaShare[1]) + "\n";
     const std::string at = " at distance " + std::to_string(s.distance);
     text += s.lumaPattern ? "luma pattern" + at + ": 90 % of it within " + number(s.lumaAmplitude) +
-                                " steps, sign kept along the line over " + std::to_string(s.lumaRun) + " pixels"
+                                " steps, sign kept along the line over " +
+                                std::to_string(s.lumaRun) + " pixels"
                           : std::string("no luma pattern");
-    text += s.chromaPattern ? "; chroma pattern" + at + ": 99 % of it within " + number(s.chromaAmplitude) + " steps"
+    text += s.chromaPattern ? "; chroma pattern" + at + ": 99 % of it within " +
+                                  number(s.chromaAmplitude) + " steps"
                             : std::string("; no chroma pattern");
     if (!s.lumaPattern && !s.chromaPattern) text += ": thresholds 0 leave the picture as it is";
     return text + "\n";
@@ -145,6 +149,18 @@ bool suggestForInput(const std::string& input, std::int32_t frames, SuggestStats
     for (const Picture& p : pictures) addSuggestFrame(p, stats, work);
     suggestion = suggestSettings(stats);
     if (firstFrame != nullptr) *firstFrame = std::move(pictures.front());
+    return true;
+}
+
+bool applySuggestion(const std::string& input, FilterSettings& settings, std::string& error) {
+    SuggestStats stats;
+    Suggestion suggestion;
+    if (!suggestForInput(input, kDefaultFrames, stats, suggestion, error)) return false;
+    const std::int32_t testMode = settings.testMode;
+    settings = suggestion.settings;
+    settings.testMode = testMode;
+    std::fprintf(stderr, "lintra: suggested %s\n%s", suggestionOptions(suggestion).c_str(),
+                 suggestionMeasurements(stats, suggestion).c_str());
     return true;
 }
 

@@ -22,4 +22,8 @@ std::string suggestionMeasurements(const SuggestStats& stats, const Suggestion& 
 bool suggestForInput(const std::string& input, std::int32_t frames, SuggestStats& stats,
                      Suggestion& suggestion, std::string& error, Picture* firstFrame = nullptr);
 
+// `lintra video --suggest`: replaces `settings` by the suggestion for INPUT (test mode kept)
+// and prints it to standard error. False with a message when INPUT cannot be read.
+bool applySuggestion(const std::string& input, FilterSettings& settings, std::string& error);
+
 }  // namespace lintra

@@ -35,7 +35,8 @@ constexpr std::int32_t kMaxThreshold = 255;
 constexpr std::int32_t kMaxLength = 31;
 
 std::int32_t departureBin(std::int64_t sixteenths) {
-    return static_cast<std::int32_t>(std::min<std::int64_t>(sixteenths / kStep, kDepartureBins - 1));
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(sixteenths / kStep, kDepartureBins - 1));
 }
 
 std::int64_t squared(const Triplet& t) {
@@ -71,7 +72,8 @@ void combRows(const std::vector<Triplet>& ycc, std::int32_t w, std::int32_t h, s
         for (std::int32_t x = 0; x < w; ++x) {
             const std::size_t i = row + static_cast<std::size_t>(x);
             for (int k = 0; k < 3; ++k) {
-                const std::int32_t v = (ycc[i - gap].c[k] >> 1) + (ycc[i + gap].c[k] >> 1) - ycc[i].c[k];
+                const std::int32_t v =
+                    (ycc[i - gap].c[k] >> 1) + (ycc[i + gap].c[k] >> 1) - ycc[i].c[k];
                 comb[i].c[k] = static_cast<std::int16_t>(v);
             }
         }
@@ -82,8 +84,11 @@ void addAlong(const Triplet* row, std::int32_t x, std::int32_t w, DistanceStats&
               bool chroma) {
     const std::int32_t last = std::min(kMaxLag, w - 1 - x);
     for (std::int32_t lag = 0; lag <= last; ++lag) {
-        if (luma) s.lumaAlong[static_cast<std::size_t>(lag)] += row[x].c[0] * row[x + lag].c[0] / 256.0;
-        if (chroma) s.chromaAlong[static_cast<std::size_t>(lag)] += static_cast<double>(chromaDot(row[x], row[x + lag])) / 256.0;
+        if (luma)
+            s.lumaAlong[static_cast<std::size_t>(lag)] += row[x].c[0] * row[x + lag].c[0] / 256.0;
+        if (chroma)
+            s.chromaAlong[static_cast<std::size_t>(lag)] +=
+                static_cast<double>(chromaDot(row[x], row[x + lag])) / 256.0;
     }
 }
 
@@ -178,7 +183,8 @@ double histogramPercentile(const std::array<std::int64_t, kDepartureBins>& bins,
     double below = 0;
     for (std::size_t b = 0; b < bins.size(); ++b) {
         const double here = static_cast<double>(bins[b]);
-        if (here > 0 && below + here >= target) return static_cast<double>(b) + (target - below) / here;
+        if (here > 0 && below + here >= target)
+            return static_cast<double>(b) + (target - below) / here;
         below += here;
     }
     return static_cast<double>(bins.size());

@@ -59,7 +59,7 @@ struct Suggestion {
     double chromaShare[2] = {0, 0};
     double lumaAmplitude = 0;    // 90 % of the luma pattern's departures are within this, steps
     double chromaAmplitude = 0;  // 99 % of the chroma pattern's departures are within this
-    std::int32_t lumaRun = 0;  // pixels along the line over which the comb signal keeps its sign
+    std::int32_t lumaRun = 0;    // pixels along the line over which the comb signal keeps its sign
     std::int32_t chromaRun = 0;
 };
 

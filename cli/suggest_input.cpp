@@ -26,16 +26,32 @@ bool isPng(const std::string& path) {
 
 std::vector<std::string> decodeArguments(const std::string& ffmpeg, const std::string& input,
                                          std::int64_t step, std::int32_t count) {
-    return {ffmpeg, "-nostdin", "-v", "error", "-noautorotate", "-i", video::localFile(input),
-            "-map", "0:V:0", "-vf", "select=not(mod(n\\," + std::to_string(step) + "))",
-            "-frames:v", std::to_string(count), "-fps_mode", "passthrough",
-            "-f", "rawvideo", "-pix_fmt", "bgr0", "-"};
+    return {ffmpeg,
+            "-nostdin",
+            "-v",
+            "error",
+            "-noautorotate",
+            "-i",
+            video::localFile(input),
+            "-map",
+            "0:V:0",
+            "-vf",
+            "select=not(mod(n\\," + std::to_string(step) + "))",
+            "-frames:v",
+            std::to_string(count),
+            "-fps_mode",
+            "passthrough",
+            "-f",
+            "rawvideo",
+            "-pix_fmt",
+            "bgr0",
+            "-"};
 }
 
 bool readFrames(int fd, const video::VideoInfo& info, std::int32_t count,
                 std::vector<Picture>& frames, std::string& error) {
-    const std::size_t bytes = static_cast<std::size_t>(info.width) *
-                              static_cast<std::size_t>(info.height) * 4;
+    const std::size_t bytes =
+        static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height) * 4;
     for (std::int32_t i = 0; i < count; ++i) {
         Picture p;
         resizePicture(p, info.width, info.height);
@@ -59,7 +75,10 @@ bool readVideoFrames(const std::string& input, std::int32_t count, std::vector<P
         return false;
     }
     video::VideoInfo info;
-    if (!video::probeVideo(ffprobe, input, info, error)) return false;
+    if (!video::probeVideo(ffprobe, input, info, error)) {
+        error = input + " is neither a PNG picture nor a video ffmpeg can read: " + error;
+        return false;
+    }
     video::ChildProcess child;
     const auto args = decodeArguments(ffmpeg, input, sampleStep(info.totalFrames, count), count);
     if (!video::spawnChild(args, false, true, child, error)) return false;

@@ -30,8 +30,10 @@ constexpr Colour kTick{70, 70, 70};
 void fill(Picture& p, std::int32_t x0, std::int32_t y0, std::int32_t w, std::int32_t h, Colour c) {
     for (std::int32_t y = std::max(0, y0); y < std::min(p.height, y0 + h); ++y) {
         for (std::int32_t x = std::max(0, x0); x < std::min(p.width, x0 + w); ++x) {
-            std::uint8_t* px = &p.bgrx[(static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) +
-                                        static_cast<std::size_t>(x)) * 4];
+            std::uint8_t* px =
+                &p.bgrx[(static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) +
+                         static_cast<std::size_t>(x)) *
+                        4];
             px[0] = c.b;
             px[1] = c.g;
             px[2] = c.r;
@@ -61,30 +63,37 @@ void histogram(Picture& p, std::int32_t x0, std::int32_t y0,
         fill(p, x, y0 + kHistogramHeight - ha, kBarWidth, ha, kAll);
         fill(p, x, y0 + kHistogramHeight - hp, kBarWidth, hp, patternColour);
     }
-    if (threshold > 0) fill(p, x0 + std::min(threshold, kDepartureBins) * kBarWidth, y0, 1, kHistogramHeight, kThreshold);
+    if (threshold > 0)
+        fill(p, x0 + std::min(threshold, kDepartureBins) * kBarWidth, y0, 1, kHistogramHeight,
+             kThreshold);
 }
 
-void panel(Picture& p, std::int32_t x0, const DistanceStats& d, bool chosen, const FilterSettings& s) {
+void panel(Picture& p, std::int32_t x0, const DistanceStats& d, bool chosen,
+           const FilterSettings& s) {
     if (chosen) {
         fill(p, x0 - 3, 0, kPanelWidth + 6, kPanelHeight, kChosen);
         fill(p, x0 - 1, 2, kPanelWidth + 2, kPanelHeight - 4, kBackground);
     }
-    histogram(p, x0, kMargin, d.lumaAll, d.lumaPattern, kLumaPattern, chosen ? s.yVerticalThreshold : 0);
+    histogram(p, x0, kMargin, d.lumaAll, d.lumaPattern, kLumaPattern,
+              chosen ? s.yVerticalThreshold : 0);
     histogram(p, x0, 2 * kMargin + kHistogramHeight, d.chromaAll, d.chromaPattern, kChromaPattern,
               chosen ? s.uvVerticalThreshold : 0);
 }
 
 void paste(Picture& p, const Picture& from, std::int32_t y0) {
     for (std::int32_t y = 0; y < from.height; ++y) {
-        const std::size_t src = static_cast<std::size_t>(y) * static_cast<std::size_t>(from.width) * 4;
-        const std::size_t dst = static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(p.width) * 4;
+        const std::size_t src =
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(from.width) * 4;
+        const std::size_t dst =
+            static_cast<std::size_t>(y0 + y) * static_cast<std::size_t>(p.width) * 4;
         std::copy_n(&from.bgrx[src], static_cast<std::size_t>(from.width) * 4, &p.bgrx[dst]);
     }
 }
 
 }  // namespace
 
-Picture suggestReport(const SuggestStats& stats, const Suggestion& suggestion, const Picture& sample) {
+Picture suggestReport(const SuggestStats& stats, const Suggestion& suggestion,
+                      const Picture& sample) {
     Picture testView = sample;
     testView.alpha.clear();
     FilterSettings testSettings = suggestion.settings;

@@ -15,6 +15,7 @@ namespace lintra {
 // in grey, pixels that look like a pattern in white (luma) or magenta (chroma); the
 // suggested threshold as a yellow line, a tick every 8 steps. Below: `sample` in test mode
 // with the suggested settings.
-Picture suggestReport(const SuggestStats& stats, const Suggestion& suggestion, const Picture& sample);
+Picture suggestReport(const SuggestStats& stats, const Suggestion& suggestion,
+                      const Picture& sample);
 
 }  // namespace lintra

@@ -9,9 +9,9 @@ from picture import yuv_to_rgb
 
 # (clip name, frame, x, y, width, height, caption)
 VIEWS = [
-    ("chart-b/pan/ntsc-woven/strong", 3, 430, 190, 120, 80,
+    ("chart-b/pan/ntsc-woven/strong", 3, 470, 250, 120, 80,
      "chart-b panning, NTSC woven fields, notch decoder (strong), frame 3"),
-    ("astronaut/static/ntsc-woven/weak", 3, 300, 250, 120, 80,
+    ("astronaut/static/ntsc-woven/weak", 3, 200, 400, 120, 80,
      "astronaut static, NTSC woven fields, line-comb decoder (weak), frame 3"),
 ]
 TILES = ["clean", "decoded, no filter", "Lintra, defaults", "Lintra, tuned",

@@ -138,11 +138,10 @@ def run_group(runner, standard, scan, args, results, sheet):
         t1 = time.perf_counter()
         tuned[family] = runner.tune(family, design, ctx)
         print(f"   tuned {family}: {tuned[family]} ({time.perf_counter() - t1:.0f} s)", flush=True)
-    base_seconds = runner.source_seconds(clips)
     frames = len(clips) * material.FRAMES
     group = {"standard": standard, "scan": scan, "tuned": tuned, "frames": frames, "rows": []}
 
-    def record(label, family, params, outs, seconds, per_clip_params=None):
+    def record(label, family, params, outs, per_clip_params=None):
         for i, (o, c) in enumerate(zip(outs, clips)):
             row = {"config": label, "family": family, "clip": c.name, "scene": c.scene,
                    "split": c.split, "motion": c.motion, "strength": c.strength,
@@ -152,29 +151,23 @@ def run_group(runner, standard, scan, args, results, sheet):
             row["sums"], row["counts"] = acc.sums, acc.counts
             group["rows"].append(row)
             sheet.offer(label, c, o)
-        if seconds is not None:
-            group.setdefault("seconds", {})[label] = seconds
 
     decoded = [c.decoded for c in clips]
-    record("decoded, no filter", None, {}, decoded, None)
+    record("decoded, no filter", None, {}, decoded)
     for label, family, params in configs_for(tuned):
         t1 = time.perf_counter()
-        outs, seconds = runner.outputs(family, params, clips, ctx, every_frame=True)
-        if family != "ffmpeg dedot":
-            seconds = max(seconds - base_seconds, 1e-6)
-        record(label, family, params, outs, seconds)
-        print(f"   {label}: {frames / seconds:.0f} fps ({time.perf_counter() - t1:.0f} s)",
-              flush=True)
+        outs, _ = runner.outputs(family, params, clips, ctx)
+        record(label, family, params, outs)
+        print(f"   {label} ({time.perf_counter() - t1:.0f} s)", flush=True)
     # Lintra with the settings `lintra suggest` gives for each clip.
     t1 = time.perf_counter()
-    outs, texts, total = [], [], 0.0
+    outs, texts = [], []
     for c in clips:
         text, report = runner.suggest(c)
         texts.append(text)
-        o, seconds = runner.vs_outputs("lintra", {"settings": text}, [c], ctx, every_frame=True)
+        o, _ = runner.vs_outputs("lintra", {"settings": text}, [c], ctx)
         outs.append(o[0])
-        total += seconds
-    record("Lintra, lintra suggest", "lintra", None, outs, None, texts)
+    record("Lintra, lintra suggest", "lintra", None, outs, texts)
     print(f"   lintra suggest ({time.perf_counter() - t1:.0f} s)", flush=True)
     # Clean clips (no artifacts): what suggest and the defaults do to them, beside the RGB
     # round trip, which is the least any RGB filter changes.
@@ -195,6 +188,30 @@ def run_group(runner, standard, scan, args, results, sheet):
         group.setdefault("clean", []).append(row)
     results["groups"].append(group)
     print(f"   group done in {time.perf_counter() - t0:.0f} s", flush=True)
+    return clips, ctx, tuned
+
+
+def measure_speed(runner, clips, ctx, tuned, results, repeats=3):
+    """Frames per second of every configuration on the same 720x480 frames, one thread, the
+    best of `repeats` runs; VapourSynth filters less the time their source takes alone."""
+    frames = len(clips) * material.FRAMES
+    source = min(runner.source_seconds(clips) for _ in range(repeats))
+    speed = {"frames": frames, "size": "x".join(map(str, clips[0].size)), "fps": {}}
+    for label, family, params in configs_for(tuned):
+        best = None
+        for _ in range(repeats):
+            _, seconds = runner.outputs(family, params, clips, ctx, every_frame=True)
+            best = seconds if best is None else min(best, seconds)
+        if family != "ffmpeg dedot":
+            best = max(best - source, 1e-6)
+        speed["fps"][label] = frames / best
+        print(f"   {label}: {frames / best:.0f} fps", flush=True)
+    # lintra suggest itself: reading 8 frames of a clip through ffmpeg and measuring them.
+    start = time.perf_counter()
+    for c in clips[:repeats]:
+        runner.suggest(c)
+    speed["suggest_seconds"] = (time.perf_counter() - start) / repeats
+    results["speed"] = speed
 
 
 def main():
@@ -217,10 +234,15 @@ def main():
     sheet = contact_sheet.Sheet()
     with tempfile.TemporaryDirectory() as tmp:
         runner = Runner(core, os.path.abspath(args.lintra), tmp)
+        timed = None
         for standard, scan in GROUPS:
             if args.groups and f"{standard}-{scan}" not in args.groups:
                 continue
-            run_group(runner, standard, scan, args, results, sheet)
+            made = run_group(runner, standard, scan, args, results, sheet)
+            if timed is None:
+                timed = made
+        print("== speed", flush=True)
+        measure_speed(runner, *timed, results)
     results["seconds"] = time.perf_counter() - start
     with open(os.path.join(args.out, "results.json"), "w") as f:
         json.dump(results, f, indent=1)

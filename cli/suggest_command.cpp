@@ -92,6 +92,10 @@ bool parseSuggestLine(int argc, char** argv, SuggestLine& line, std::string& err
         error = "missing INPUT (try 'lintra suggest --help')";
         return false;
     }
+    if (line.input == "-") {
+        error = "lintra suggest needs a file; '-' (standard input) is not supported";
+        return false;
+    }
     return true;
 }
 

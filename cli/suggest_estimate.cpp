@@ -9,6 +9,9 @@
 namespace lintra {
 namespace {
 
+// A measurement, not a pixel pipeline: the comb signal is the filter's own integer one; the
+// sums, shares and percentiles drawn from it are in floating point.
+
 // The work form counts sixteenths of an 8-bit step.
 constexpr std::int32_t kStep = 16;
 // The rules that turn statistics into settings, chosen on the design clips of the

@@ -11,8 +11,10 @@ from picture import yuv_to_rgb
 VIEWS = [
     ("chart-b/pan/ntsc-woven/strong", 3, 470, 250, 120, 80,
      "chart-b panning, NTSC woven fields, notch decoder (strong), frame 3"),
-    ("astronaut/static/ntsc-woven/weak", 3, 200, 400, 120, 80,
-     "astronaut static, NTSC woven fields, line-comb decoder (weak), frame 3"),
+    ("chart-b/static/ntsc-woven/strong", 3, 488, 250, 120, 80,
+     "chart-b static, NTSC woven fields, notch decoder (strong), frame 3"),
+    ("rocket/pan/ntsc-woven/strong", 3, 0, 300, 120, 80,
+     "rocket panning, NTSC woven fields, notch decoder (strong), frame 3"),
 ]
 TILES = ["clean", "decoded, no filter", "Lintra, defaults", "Lintra, tuned",
          "Lintra, lintra suggest", "ffmpeg dedot, tuned", "Dedot, tuned", "DotKillS, tuned",

@@ -3,7 +3,6 @@ scikit-image ships, rendered static, panning or zooming, at frame or field times
 
 Pictures and their licences (scikit-image's own statement for each file):
   coffee     CC0, by the photographer (Rachel Michetti)
-  chelsea    CC0, by the photographer (Stefan van der Walt)
   astronaut  NASA, no known copyright restrictions, public domain
   rocket     SpaceX, released into the public domain
 """

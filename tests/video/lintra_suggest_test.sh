@@ -64,6 +64,7 @@ field options clean.txt | grep -q -- '--luma-threshold 0 .*--chroma-threshold 0$
 echo "ok: clean sample: $(field options clean.txt)"
 
 expect_failure "no input" 2 "missing INPUT" "$lintra" suggest
+expect_failure "standard input" 2 "'-' (standard input) is not supported" "$lintra" suggest -
 expect_failure "two inputs" 2 "one INPUT only" "$lintra" suggest a.png b.png
 expect_failure "frames 0" 2 "--frames needs a number from 1 to 1000" "$lintra" suggest --frames 0 sample.png
 expect_failure "unknown option" 2 "unknown option '--sharpen'" "$lintra" suggest --sharpen sample.png

@@ -2,6 +2,7 @@
 
 import numpy as np
 
+import filters
 import metrics
 
 
@@ -96,7 +97,8 @@ def suggest(results):
 def tuned(results):
     out = []
     for g in results["groups"]:
-        parts = [f"{k} {v}" for k, v in g["tuned"].items()]
+        parts = [f"{filters.DISPLAY[k]} " + ", ".join(f"{n}={v}" for n, v in p.items())
+                 for k, p in g["tuned"].items()]
         out.append(f"- {g['standard'].upper()} {g['scan']}: " + "; ".join(parts))
     return "\n".join(out) + "\n"
 

@@ -4,6 +4,8 @@
 # Installs what it needs (the project's dependencies, then the comparison's PyPI packages into
 # .venv, each only when missing), builds lintra and the VapourSynth plug-in, and writes
 # results.json, tables.md and contact_sheet.png into OUT (default build/compare).
+# COMPARE_ARGS passes options to run_compare.py, e.g. a quick look at part of the material:
+#   COMPARE_ARGS="--scenes chart-a --groups ntsc-woven" scripts/compare.sh /tmp/quick
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD:-$src/build}"
@@ -40,5 +42,6 @@ cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build "$build" -j "$(nproc)" --target lintra lintra_vapoursynth
 echo "== compare (a few minutes on two cores)"
 cd "$src/scripts/compare"
+# shellcheck disable=SC2086
 "$venv/bin/python" run_compare.py "$out" --lintra "$build/cli/lintra" \
-    --plugin "$build/vapoursynth/lintra_vapoursynth.so"
+    --plugin "$build/vapoursynth/lintra_vapoursynth.so" ${COMPARE_ARGS:-}

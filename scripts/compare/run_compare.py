@@ -25,10 +25,6 @@ import tables
 GROUPS = [("ntsc", "woven"), ("pal", "woven"), ("ntsc", "progressive"), ("pal", "progressive")]
 
 
-def measured(frames):
-    return [frames[n] for n in material.MEASURED]
-
-
 def figures(outputs, clip, full=True):
     acc = metrics.Accumulator(full)
     for n in material.MEASURED:

@@ -8,8 +8,8 @@
 #   COMPARE_ARGS="--scenes chart-a --groups ntsc-woven" scripts/compare.sh /tmp/quick
 set -euo pipefail
 src="$(cd "$(dirname "$0")/.." && pwd)"
-build="${BUILD:-$src/build}"
-out="${1:-$build/compare}"
+build="$(realpath -m "${BUILD:-$src/build}")"
+out="$(realpath -m "${1:-$build/compare}")"
 venv="$src/.venv"
 
 "$src/scripts/install_deps.sh"

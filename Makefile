@@ -3,7 +3,7 @@ BUILD ?= build
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test bench fuzz windows screenshot package release install clean
+.PHONY: all deps build run test bench fuzz windows screenshot package release install clean compare
 
 all: build
 
@@ -32,6 +32,10 @@ bench: deps
 
 fuzz: deps
 	@scripts/fuzz.sh
+
+# Lintra beside other dot-crawl and rainbow filters; not part of `make test`.
+compare: deps
+	@BUILD=$(BUILD) scripts/compare.sh
 
 windows: deps
 	@scripts/build_windows.sh

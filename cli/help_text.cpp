@@ -10,6 +10,7 @@ const char* helpText() {
            R"HELP(Usage: lintra [options] INPUT OUTPUT
   or:  lintra [options] --print-config
   or:  lintra video INPUT OUTPUT [options]
+  or:  lintra suggest INPUT [--frames N] [--report FILE.png]
 
 Removes small line-alternating patterns (dot crawl, cross-colour, residual combing) from
 pictures while leaving real vertical detail alone. Without --size, INPUT and OUTPUT are PNG

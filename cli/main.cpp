@@ -13,6 +13,7 @@
 #include "cli/raw_command.h"
 #include "cli/sample_command.h"
 #include "cli/version_text.h"
+#include "cli/suggest_command.h"
 #include "cli/video_command.h"
 #include "persistence/config_line.h"
 
@@ -50,6 +51,7 @@ int runCommand(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "video") == 0 && !asksForVersion(argc, argv)) {
         return lintra::runVideoCommand(argc, argv);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "suggest") == 0) return lintra::runSuggestCommand(argc, argv);
     lintra::CliOptions options;
     std::string error;
     if (!lintra::parseCommandLine(argc, argv, options, error)) {

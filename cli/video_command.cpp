@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/suggest_command.h"
 #include "frontend/cpu_environment.h"
 #include "frontend/settings_options.h"
 #include "cli/video_run.h"
@@ -45,6 +46,8 @@ Options:
   --threads N       filter N frames at once on N filter instances, 1..256 (default: the
                     number of processor cores); the output does not depend on N
   --print-config    print the resulting "Config(...)" line to standard error
+  --suggest         settings from 'lintra suggest' on INPUT, in place of the other settings
+                    options (--test-mode is kept)
   -h, --help        this text
   Settings: every settings option of 'lintra' (--config, --rgb, --progressive, --test-mode,
   --luma-length, ... see 'lintra --help'); --cpu=LEVEL as there.
@@ -63,6 +66,7 @@ Examples:
 struct VideoCommandLine {
     bool help = false;
     bool printConfig = false;
+    bool suggest = false;
     video::VideoOptions options;
 };
 
@@ -116,6 +120,10 @@ bool parseVideoCommandLine(int argc, char** argv, VideoCommandLine& line, std::s
         if (arg == "-h" || arg == "--help") {
             line.help = true;
             return true;
+        }
+        if (arg == "--suggest") {
+            line.suggest = true;
+            continue;
         }
         if (arg == "--keep-format" || arg == "--accept-damaged") {
             (arg == "--keep-format" ? line.options.keepFormat : line.options.acceptDamaged) = true;
@@ -186,6 +194,10 @@ int runVideoCommand(int argc, char** argv) {
     if (line.help) {
         std::fputs(videoHelpText(), stdout);
         return 0;
+    }
+    if (line.suggest && !applySuggestion(line.options.input, line.options.settings, error)) {
+        std::fprintf(stderr, "lintra: %s\n", error.c_str());
+        return 1;
     }
     if (line.printConfig) {
         char config[kConfigLineLength] = {};

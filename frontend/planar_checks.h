@@ -8,6 +8,9 @@
 
 namespace lintra::planar {
 
+// The helpers below have internal linkage: these headers are compiled into the AVX2 forms
+// too, and no other translation unit may end up with those copies.
+
 // kPlanarOk, kPlanarBadFormat or kPlanarBadGeometry.
 int checkPicture(const PictureView& picture);
 // The RGB frame matches the picture's size and has its pixels.
@@ -16,16 +19,16 @@ bool frameFits(const FrameView& frame, const PictureView& picture);
 bool targetFits(const PictureTarget& target, const PictureView& picture);
 
 template <typename Sample>
-const Sample* sampleRow(const PictureView& picture, int plane, std::int32_t y) {
+static const Sample* sampleRow(const PictureView& picture, int plane, std::int32_t y) {
     return reinterpret_cast<const Sample*>(picture.planes[plane] + y * picture.strides[plane]);
 }
 
 template <typename Sample>
-Sample* sampleRow(const PictureTarget& target, int plane, std::int32_t y) {
+static Sample* sampleRow(const PictureTarget& target, int plane, std::int32_t y) {
     return reinterpret_cast<Sample*>(target.planes[plane] + y * target.strides[plane]);
 }
 
-inline std::uint8_t* pixelRow(const FrameView& frame, std::int32_t y) {
+static inline std::uint8_t* pixelRow(const FrameView& frame, std::int32_t y) {
     return frame.pixels + y * rowStride(frame);
 }
 

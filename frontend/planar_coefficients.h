@@ -9,6 +9,9 @@
 
 namespace lintra::planar {
 
+// The helpers below have internal linkage: these headers are compiled into the AVX2 forms
+// too, and no other translation unit may end up with those copies.
+
 // The view takes every sample at 14 bits (six bits finer than the 8-bit result): depths up to
 // 14 exactly, deeper ones with their lowest bits dropped. Its constants have 20 fraction bits,
 // which keeps every sum within 31 bits.
@@ -36,13 +39,13 @@ struct Levels {
 Levels levelsOf(const Format& format, Range range);
 
 // value * 2^shift for shift >= 0, else value / 2^-shift rounded down.
-inline std::int32_t scaled(std::int32_t value, int shift) {
+static inline std::int32_t scaled(std::int32_t value, int shift) {
     return shift >= 0 ? value * (1 << shift) : value >> -shift;
 }
 
 // A sample at depth `depth` (less its offset) at 14 bits; a chroma sum of total weight
 // 2^weightLog2 likewise.
-inline int normalShift(int depth, int weightLog2 = 0) {
+static inline int normalShift(int depth, int weightLog2 = 0) {
     return kNormalBits - depth - weightLog2;
 }
 
@@ -79,14 +82,14 @@ std::int32_t rgbToView(std::int32_t depth);
 std::int32_t rgbFromView(std::int32_t depth);
 
 // value / divisor rounded half away from zero (divisor > 0).
-inline std::int64_t roundedDivide(std::int64_t value, std::int64_t divisor) {
+static inline std::int64_t roundedDivide(std::int64_t value, std::int64_t divisor) {
     return value >= 0 ? (value + divisor / 2) / divisor : -((-value + divisor / 2) / divisor);
 }
 
 // The same for divisor = 2^shift (shift >= 1), without dividing or branching: the magnitude
 // is rounded and the sign put back.
 template <typename Int>
-inline Int roundedShift(Int value, int shift) {
+static inline Int roundedShift(Int value, int shift) {
     const Int sign = value >> (sizeof(Int) * 8 - 1);  // 0 or -1
     const Int magnitude = (value ^ sign) - sign;
     const Int rounded = (magnitude + (Int{1} << (shift - 1))) >> shift;

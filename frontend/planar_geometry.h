@@ -8,6 +8,9 @@
 
 namespace lintra::planar {
 
+// The helpers below have internal linkage: these headers are compiled into the AVX2 forms
+// too, and no other translation unit may end up with those copies.
+
 // One axis of the chroma grid. Weights are counted out of span() = 2^(log2 + 1).
 struct ChromaAxis {
     std::int32_t log2;     // subsampling along the axis, 0..2
@@ -37,7 +40,7 @@ struct LumaSpan {
 LumaSpan lumaSpan(const ChromaAxis& axis, std::int32_t c, std::int32_t lumaCount);
 
 // Chroma samples along an axis `luma` samples long.
-inline std::int32_t chromaCount(std::int32_t luma, std::int32_t log2) {
+static inline std::int32_t chromaCount(std::int32_t luma, std::int32_t log2) {
     return (luma + (1 << log2) - 1) >> log2;
 }
 
@@ -51,7 +54,7 @@ ChromaAxis verticalAxis(const Format& format, ChromaLocation location, std::int3
 bool chromaByField(const PictureView& picture, const Colours& colours);
 
 // Rows of field f (0: the frame's even rows) out of `rows`.
-inline std::int32_t fieldRows(std::int32_t rows, std::int32_t f) {
+static inline std::int32_t fieldRows(std::int32_t rows, std::int32_t f) {
     return (rows - f + 1) / 2;
 }
 

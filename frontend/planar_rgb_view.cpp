@@ -7,7 +7,13 @@
 #include "frontend/planar_coefficients.h"
 #include "frontend/planar_geometry.h"
 
-namespace lintra::planar {
+// Compiled once as it is and, on x86, once more for AVX2 (x86/planar_*_avx2.cpp), each into
+// a namespace of its own; planar_dispatch.cpp chooses between them.
+#ifndef LINTRA_PLANAR_LEVEL
+#define LINTRA_PLANAR_LEVEL portable
+#endif
+
+namespace lintra::planar::LINTRA_PLANAR_LEVEL {
 namespace {
 
 constexpr std::int32_t kViewHalf = 1 << (kViewShift - 1);
@@ -224,4 +230,4 @@ int makeRgbView(const PictureView& picture, const Colours& colours, const FrameV
     return kPlanarOk;
 }
 
-}  // namespace lintra::planar
+}  // namespace lintra::planar::LINTRA_PLANAR_LEVEL

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frontend/planar_correction.h"
+#include "frontend/planar_levels.h"
 #include "frontend/planar_rgb_view.h"
 #include "tests/frontend/guarded_picture.h"
 #include "tests/frontend/planar_reference.h"
@@ -260,34 +261,52 @@ TEST_P(PlanarFormats, InPlaceEqualsSeparateOutput) {
     for (int p = 0; p < 3; ++p) EXPECT_EQ(a.plane[p], b.plane[p]) << "plane " << p;
 }
 
-TEST_P(PlanarFormats, MatchTheStraightFormsByteForByte) {
+// The view and the correction at every instruction-set level this build and machine have.
+struct Level {
+    const char* name;
+    int (*view)(const PictureView&, const Colours&, const FrameView&, Scratch);
+    int (*correction)(const PictureView&, const Colours&, const FrameView&, const FrameView&,
+                      const PictureTarget&, Scratch);
+};
+
+std::vector<Level> levels() {
+    std::vector<Level> out = {{"portable", portable::makeRgbView, portable::applyCorrection}};
+    if (avx2Available()) out.push_back({"avx2", avx2::makeRgbView, avx2::applyCorrection});
+    return out;
+}
+
+TEST_P(PlanarFormats, MatchTheStraightFormsByteForByteAtEveryLevel) {
     // Wide enough for the fast paths (rows left alone, whole chroma rows unchanged) to mix with
     // changed ones, every colour setting in turn.
     const Format format = GetParam().format;
-    std::mt19937 rng(4242u + unsigned(format.bitDepth) * 7u + unsigned(format.subsamplingW) * 3u +
-                     unsigned(format.subsamplingH));
-    for (int round = 0; round < 12; ++round) {
-        const auto [w, h, colours, planes] = randomPicture(format, rng, 70, 40);
-        GuardedPicture input(format, w, h, 1), fast(format, w, h, 0), plain(format, w, h, 2);
-        input.setSamples(planes);
-        GuardedFrame before(w, h), straightView(w, h), after(w, h);
-        Scratchpad scratch(w);
-        ASSERT_EQ(makeRgbView(input.view(), colours, before.view(), scratch.scratch()), kPlanarOk);
-        ASSERT_EQ(straight::rgbView(input.view(), colours, straightView.view()), kPlanarOk);
-        ASSERT_EQ(before.pixels(), straightView.pixels())
-            << describe(colours, w, h, unsigned(round));
-        ASSERT_EQ(makeRgbView(input.view(), colours, after.view(), scratch.scratch()), kPlanarOk);
-        changeSome(after, rng);
-        ASSERT_EQ(applyCorrection(input.view(), colours, before.view(), after.view(), fast.target(),
-                                  scratch.scratch()),
-                  kPlanarOk);
-        ASSERT_EQ(straight::correction(input.view(), colours, before.view(), after.view(),
-                                       plain.target()),
-                  kPlanarOk);
-        const auto a = fast.samples(), b = plain.samples();
-        for (int p = 0; p < 3; ++p) {
-            ASSERT_EQ(a.plane[p], b.plane[p])
-                << "plane " << p << "; " << describe(colours, w, h, unsigned(round));
+    for (const Level& level : levels()) {
+        std::mt19937 rng(4242u + unsigned(format.bitDepth) * 7u +
+                         unsigned(format.subsamplingW) * 3u + unsigned(format.subsamplingH));
+        for (int round = 0; round < 12; ++round) {
+            const auto [w, h, colours, planes] = randomPicture(format, rng, 70, 40);
+            GuardedPicture input(format, w, h, 1), fast(format, w, h, 0), plain(format, w, h, 2);
+            input.setSamples(planes);
+            GuardedFrame before(w, h), straightView(w, h), after(w, h);
+            Scratchpad scratch(w);
+            const std::string where =
+                std::string(level.name) + "; " + describe(colours, w, h, unsigned(round));
+            ASSERT_EQ(level.view(input.view(), colours, before.view(), scratch.scratch()),
+                      kPlanarOk);
+            ASSERT_EQ(straight::rgbView(input.view(), colours, straightView.view()), kPlanarOk);
+            ASSERT_EQ(before.pixels(), straightView.pixels()) << where;
+            ASSERT_EQ(level.view(input.view(), colours, after.view(), scratch.scratch()),
+                      kPlanarOk);
+            changeSome(after, rng);
+            ASSERT_EQ(level.correction(input.view(), colours, before.view(), after.view(),
+                                       fast.target(), scratch.scratch()),
+                      kPlanarOk);
+            ASSERT_EQ(straight::correction(input.view(), colours, before.view(), after.view(),
+                                           plain.target()),
+                      kPlanarOk);
+            const auto a = fast.samples(), b = plain.samples();
+            for (int p = 0; p < 3; ++p)
+                ASSERT_EQ(a.plane[p], b.plane[p]) << "plane " << p << "; " << where;
+            ASSERT_TRUE(fast.guardsIntact()) << where;
         }
     }
 }

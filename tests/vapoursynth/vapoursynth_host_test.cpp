@@ -162,14 +162,20 @@ class VapourSynthHost : public ::testing::Test {
         return out;
     }
 
-    std::vector<std::uint8_t> frameBytes(VSNode* node, int n) {
+    // Frame n of the node in the form `bytesOf` gives it (empty when the frame fails).
+    template <typename BytesOf>
+    std::vector<std::uint8_t> frameAs(VSNode* node, int n, BytesOf bytesOf) {
         char error[256] = "";
         const VSFrame* frame = api->getFrame(n, node, error, sizeof error);
         EXPECT_NE(frame, nullptr) << error;
         if (frame == nullptr) return {};
-        std::vector<std::uint8_t> bytes = packed(frame);
+        std::vector<std::uint8_t> bytes = bytesOf(frame);
         api->freeFrame(frame);
         return bytes;
+    }
+
+    std::vector<std::uint8_t> frameBytes(VSNode* node, int n) {
+        return frameAs(node, n, [this](const VSFrame* f) { return packed(f); });
     }
 
     std::vector<std::uint8_t> expected(VSNode* source, int n, const FilterSettings& settings) {
@@ -517,13 +523,7 @@ class VapourSynthHostPlanar : public VapourSynthHost,
     }
 
     std::vector<std::uint8_t> planesOf(VSNode* node, int n) {
-        char error[256] = "";
-        const VSFrame* frame = api->getFrame(n, node, error, sizeof error);
-        EXPECT_NE(frame, nullptr) << error;
-        if (frame == nullptr) return {};
-        std::vector<std::uint8_t> bytes = planes(frame);
-        api->freeFrame(frame);
-        return bytes;
+        return frameAs(node, n, [this](const VSFrame* f) { return planes(f); });
     }
 
     // What the filter must give: the frame's RGB view through the literal reference, the

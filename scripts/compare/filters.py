@@ -1,9 +1,10 @@
 """The filters compared, each as a function from a 4:2:2 8-bit clip to one, with its
 defaults and the grid its tuned settings are searched on (design clips only).
 
-Each filter gets the conversions it needs and nothing else: Lintra takes RGB24 (BT.601
-both ways, bicubic chroma), DotKill takes 4:2:0 (Spline36 both ways), the others take the
-4:2:2 clip as it is. ffmpeg's dedot runs in an ffmpeg child on raw 4:2:2 frames.
+Each filter gets the conversions it needs and nothing else: Lintra takes the 4:2:2 clip as
+it is (its frames tagged with their matrix, range and fields, from which it makes its RGB view
+and to which it carries its change back), DotKill takes 4:2:0 (Spline36 both ways), the others
+take the 4:2:2 clip as it is. ffmpeg's dedot runs in an ffmpeg child on raw 4:2:2 frames.
 """
 
 import itertools
@@ -17,10 +18,14 @@ def _grid(**axes):
     return [dict(zip(keys, values)) for values in itertools.product(*(axes[k] for k in keys))]
 
 
+# _Matrix as VapourSynth numbers it: BT.470BG (PAL) 5, SMPTE 170M (NTSC) 6.
+MATRIX_PROPERTY = {"470bg": 5, "170m": 6}
+
+
 def lintra(core, clip, params, ctx):
-    rgb = core.resize.Bicubic(clip, format=vs.RGB24, matrix_in_s=ctx["matrix"])
-    out = core.lintra.Lintra(rgb, **params)
-    return core.resize.Bicubic(out, format=vs.YUV422P8, matrix_s=ctx["matrix"])
+    tagged = core.std.SetFrameProps(clip, _Matrix=MATRIX_PROPERTY[ctx["matrix"]], _ColorRange=1,
+                                    _FieldBased=2 if ctx["scan"] == "woven" else 0)
+    return core.lintra.Lintra(tagged, **params)
 
 
 def dedot(core, clip, params, ctx):

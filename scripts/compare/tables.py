@@ -74,7 +74,8 @@ def by_condition(results, strength):
 
 def suggest(results):
     head = ("| clips | with artifacts: suggest - defaults, mean (min .. max) | better than defaults "
-            "| clean clips: change against the round trip, mean (largest) |\n|---|---|---|---|\n")
+            "| clean clips left unchanged: suggest | the same: defaults (PSNR against the clip, lowest) |\n"
+            "|---|---|---|---|---|\n")
     out = []
     for split in ("design", "held-out"):
         gains = []
@@ -84,13 +85,16 @@ def suggest(results):
                 if r["split"] == split and r["config"] in ("Lintra, defaults", "Lintra, lintra suggest"):
                     by_clip.setdefault(r["clip"], {})[r["config"]] = r["figures"]["psnr"]
             gains += [v["Lintra, lintra suggest"] - v["Lintra, defaults"] for v in by_clip.values()]
-        clean = [c["round trip"] - c["suggest"] for g in results["groups"] for c in g.get("clean", [])
-                 if c["split"] == split]
+        clean = [c for g in results["groups"] for c in g.get("clean", []) if c["split"] == split]
         if not gains:
             continue
+        kept = sum(c["suggest unchanged"] for c in clean)
+        kept_defaults = sum(c["defaults unchanged"] for c in clean)
+        lowest = min(c["defaults"] for c in clean)
         out.append(f"| {split} ({len(gains)} + {len(clean)} clean) | {np.mean(gains):+.2f} dB "
                    f"({min(gains):+.2f} .. {max(gains):+.2f}) | {sum(x > 0 for x in gains)} of "
-                   f"{len(gains)} | {np.mean(clean):.3f} dB ({max(clean):.3f}) |")
+                   f"{len(gains)} | {kept} of {len(clean)} | {kept_defaults} of {len(clean)} "
+                   f"({lowest:.1f} dB) |")
     return head + "\n".join(out) + "\n"
 
 

@@ -4,8 +4,7 @@
 #include <new>
 
 #include "engine/frame_driver.h"
-#include "frontend/planar_correction.h"
-#include "frontend/planar_rgb_view.h"
+#include "frontend/planar_filter.h"
 
 namespace lintra::video {
 
@@ -45,14 +44,9 @@ bool FrameFilter::filter(std::uint8_t* frame) {
         return true;
     }
     const planar::PictureTarget picture = layout_.picture(frame);
-    const planar::PictureView view = planar::viewOf(picture);
-    const FrameView before = layout_.packed(before_.data());
-    const FrameView after = layout_.packed(after_.data());
-    const planar::Scratch scratch{scratch_.data(), scratch_.size()};
-    return planar::makeRgbView(view, layout_.colours, before, scratch) == planar::kPlanarOk &&
-           runFrame(instance_, before, after) == 0 &&
-           planar::applyCorrection(view, layout_.colours, before, after, picture, scratch) ==
-               planar::kPlanarOk;
+    return planar::filterPicture(instance_, planar::viewOf(picture), layout_.colours,
+                                 layout_.packed(before_.data()), layout_.packed(after_.data()),
+                                 picture, planar::Scratch{scratch_.data(), scratch_.size()});
 }
 
 void FrameFilter::end() {

@@ -1,8 +1,6 @@
 #include "vapoursynth/planar_frame.h"
 
-#include "engine/frame_driver.h"
-#include "frontend/planar_correction.h"
-#include "frontend/planar_rgb_view.h"
+#include "frontend/planar_filter.h"
 
 namespace lintra::vs {
 
@@ -17,12 +15,7 @@ int filterPlanar(WorkEntry& entry, const planar::PictureView& source,
     const FrameView before{entry.packedSource.data(), source.width, source.height, 0};
     const FrameView after{entry.packedResult.data(), source.width, source.height, 0};
     const planar::Scratch scratch{entry.planarScratch.data(), entry.planarScratch.size()};
-    if (planar::makeRgbView(source, colours, before, scratch) != planar::kPlanarOk ||
-        runFrame(entry.filter, before, after) != 0) {
-        return 1;
-    }
-    return planar::applyCorrection(source, colours, before, after, destination, scratch) ==
-                   planar::kPlanarOk
+    return planar::filterPicture(entry.filter, source, colours, before, after, destination, scratch)
                ? 0
                : 1;
 }
